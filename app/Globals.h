@@ -1,0 +1,26 @@
+#pragma once
+
+#include <Inventor/SbLinear.h>
+
+#include "city/CityBuilder.h"
+
+class CollisionObject;
+class OctTree;
+class SoOneShotSensor;
+class SoPerfGraph;
+class SoPerspectiveCamera;
+
+// The application's globals, set up by main and shared with the simulation.
+extern OctTree* octree;
+extern SoPerspectiveCamera* camera;
+extern CollisionObject* cameraObject;
+extern SoOneShotSensor* tickSensor;
+extern SoPerfGraph* costGraph;
+extern SoPerfGraph* fpsGraph;
+extern SbVec3f viewDirection;
+extern SbVec3f upDirection;
+extern SbVec3f rightDirection;
+extern SbVec3f gravity;
+extern float turnWeight;
+extern float turnInertia;
+extern CityBuilder cityBuilder;

@@ -1,0 +1,132 @@
+#include <Inventor/SbBox3f.h>
+#include <Inventor/events/SoKeyboardEvent.h>
+#include <Inventor/nodes/SoEventCallback.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/sensors/SoOneShotSensor.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/FrameTick.h"
+#include "app/Globals.h"
+#include "app/KeyStateTable.h"
+#include "octree/CollisionObject.h"
+#include "octree/OctTree.h"
+#include "perfgraph/SoPerfGraph.h"
+#include "sowin/SoWin.h"
+#include "sowin/SoWinRenderArea.h"
+
+namespace {
+
+char soundSetting[] = "COIN_SOUND_ENABLE=0";
+
+const char* const helpText[] = {
+    "Diplomovy projekt Brennoc \n \n \n",
+    "Ovladani:\n \n",
+    "Sipka nahoru  - Otoceni kamery smerem dolu \n",
+    "Sipka dolu    - Otoceni kamery smerem nahoru \n",
+    "Sipka doleva  - Otoceni kamery v mat.kladnem smeru kolem smeru pohledu kamery \n",
+    "Sipka doprava - Otoceni kamery v mat.zapornem smeru kolem smeru pohledu kamery \n",
+    "q             - Otoceni kamery smerem doleva \n",
+    "w             - Otoceni kamery smerem doprava \n",
+    "a             - Posun kamery dopredu \n",
+    "z             - Posun kamery dozadu \n",
+    "e             - Zapnuti fyzikalniho modelu, pohybu objektu a detekce kolizi \n",
+    "r             - Vypnuti fyzikalniho modelu, pohybu objektu a detekce kolizi \n \n \n",
+    "Grafy: \n \n",
+    "Vrchni graf   - Udava prumerny pocet snimku za sekundu (FPS) \n",
+    "Spodni graf   - Vypisuje narocnost detekce kolizi v mikrosekundach \n \n \n",
+    "                                                         Vypracoval Quorrin",
+};
+
+SoPerfGraph* newGraph(float positionY) {
+    SoPerfGraph* graph = new SoPerfGraph;
+    graph->horScreenOrigin.setValue(SoPerfGraph::RIGHT);
+    graph->horAlignment.setValue(SoPerfGraph::RIGHT);
+    graph->position.setValue(-0.03f, positionY);
+    graph->size.setValue(0.23f, 0.11f);
+    return graph;
+}
+
+// With BRENNOC_FRAME_STATS set, the tear-down reports how the loop ran.
+void reportFrameStats() {
+    if (std::getenv("BRENNOC_FRAME_STATS")) {
+        std::fprintf(stderr, "\nframe stats: passes %lu ticks %lu redraws %lu\n",
+                     SoWin::passCount(), frameTickCount(), SoWin::redrawCount());
+    }
+}
+
+}  // namespace
+
+int main(int, char** argv) {
+    putenv(soundSetting);
+
+    QWidget* mainWindow = SoWin::init(argv[0], "SoWin");
+    if (!mainWindow) {
+        std::exit(1);
+    }
+
+    gravity.setValue(0, 0.00015f, 0);
+
+    SoSeparator* sceneRoot = new SoSeparator;
+    sceneRoot->ref();
+
+    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+
+    viewDirection.setValue(0, 0, 1);
+    upDirection.setValue(0, -1, 0);
+    rightDirection.setValue(1, 0, 0);
+
+    camera = new SoPerspectiveCamera;
+    camera->farDistance = 2048;
+    camera->nearDistance = 0.05f;
+    camera->position.setValue(1.5f, -3, 1.5f);
+    camera->pointAt(camera->position.getValue() + viewDirection, upDirection);
+    sceneRoot->addChild(camera);
+
+    SbBox3f* cameraBox = new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f);
+    cameraObject = new CollisionObject(1.5f, -3, 1.5f, cameraBox);
+    octree->insert(*cameraObject);
+
+    turnWeight = 1.0f;
+    turnInertia = 25.132741f;
+
+    cityBuilder.buildEnvironment(sceneRoot, *octree);
+    cityBuilder.generateCity(*octree);
+    cityBuilder.createFlyingObjects(2, 10, sceneRoot, *octree);
+    cityBuilder.addCityToScene(sceneRoot);
+
+    tickSensor = new SoOneShotSensor(frameTick, nullptr);
+    tickSensor->schedule();
+
+    SoEventCallback* keyboard = new SoEventCallback;
+    keyboard->addEventCallback(SoKeyboardEvent::getClassTypeId(), onKeyboardEvent, sceneRoot);
+    sceneRoot->insertChild(keyboard, 0);
+
+    SoPerfGraph::initClass();
+    costGraph = newGraph(0.03f);
+    sceneRoot->insertChild(costGraph, 0);
+    fpsGraph = newGraph(0.16f);
+    sceneRoot->insertChild(fpsGraph, 0);
+
+    for (const char* line : helpText) {
+        std::printf("%s", line);
+    }
+
+    SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
+    renderArea->setSceneGraph(sceneRoot);
+    renderArea->setTitle("Brennoc");
+    renderArea->show();
+    SoWin::show(mainWindow);
+
+    SoWin::mainLoop();
+
+    for (int i = 0; i < cityBuilder.flyingObjects.getLength(); ++i) {
+        delete cityBuilder.flyingObjects[i];
+    }
+    delete renderArea;
+    sceneRoot->unref();
+    reportFrameStats();
+    return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <Inventor/SbLinear.h>
+
+class SoMatrixTransform;
+class SoSeparator;
+
+// Motion state and scene nodes of one flying craft.
+class FlyingObject {
+public:
+    FlyingObject(float x, float y, float z, float auxFactor, float thrustFactor,
+                 SbVec3f motion, int kind, SoSeparator* group);
+
+    SbVec3f thrustDirection;
+    SbVec3f velocity;
+    SbVec3f orbitCentre;
+    float orbitRadius;
+    float auxFactor;
+    float thrustFactor;
+    int kind;
+    SbMatrix transform;
+    SoMatrixTransform* transformNode;
+    SoSeparator* parentGroup;
+    float currentPosition[3];
+    bool steering;
+};

@@ -1,0 +1,98 @@
+#include "sowin/SoWin.h"
+
+#include <Inventor/Qt/SoQt.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/sensors/SoSensorManager.h>
+
+#include <QApplication>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "sowin/SoWinRenderArea.h"
+
+// Xlib defines macros that clash with Qt, so it comes last.
+#include <X11/Xlib.h>
+
+namespace {
+
+QWidget* mainWidget = nullptr;
+std::vector<SoWinRenderArea*> renderAreas;
+unsigned long passes = 0;
+unsigned long redraws = 0;
+
+// SoQt arms Qt timers whenever the sensor queues change, and its idle timer
+// then empties the delay queue as fast as Qt spins. The main loop below does
+// that work itself, once per pass, so the notification is swallowed here.
+void ignoreQueueChange(void*) {}
+
+bool displayCanBeOpened() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && std::strcmp(platform, "xcb") != 0) {
+        return true;  // Another Qt platform: Qt decides for itself.
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        return false;
+    }
+    XCloseDisplay(display);
+    return true;
+}
+
+}  // namespace
+
+QWidget* SoWin::init(const char* appName, const char* className) {
+    if (!displayCanBeOpened()) {
+        const char* name = std::getenv("DISPLAY");
+        std::fprintf(stderr, "%s: no display could be opened (DISPLAY is %s%s%s)\n",
+                     appName ? appName : "program", name ? "\"" : "", name ? name : "not set",
+                     name ? "\"" : "");
+        return nullptr;
+    }
+    mainWidget = SoQt::init(appName, className);
+    if (mainWidget) {
+        SoDB::getSensorManager()->setChangedCallback(ignoreQueueChange, nullptr);
+    }
+    return mainWidget;
+}
+
+void SoWin::show(QWidget* widget) { SoQt::show(widget); }
+
+void SoWin::mainLoop() {
+    SoSensorManager* sensors = SoDB::getSensorManager();
+    while (mainWidget && mainWidget->isVisible()) {
+        ++passes;
+        QApplication::processEvents(QEventLoop::AllEvents);
+        if (!mainWidget->isVisible()) {
+            break;
+        }
+        sensors->processTimerQueue();
+        sensors->processDelayQueue(TRUE);
+        for (SoWinRenderArea* area : renderAreas) {
+            area->render();
+        }
+    }
+}
+
+unsigned long SoWin::passCount() { return passes; }
+
+unsigned long SoWin::redrawCount() { return redraws; }
+
+SoWinRenderArea::SoWinRenderArea(QWidget* parent, const char* name, SbBool embed,
+                                 SbBool mouseInput, SbBool keyboardInput)
+    : SoQtRenderArea(parent, name, embed, mouseInput, keyboardInput) {
+    renderAreas.push_back(this);
+}
+
+SoWinRenderArea::~SoWinRenderArea() {
+    renderAreas.erase(std::remove(renderAreas.begin(), renderAreas.end(), this),
+                      renderAreas.end());
+}
+
+void SoWinRenderArea::actualRedraw() {
+    SoQtRenderArea::actualRedraw();
+    ++redraws;
+}

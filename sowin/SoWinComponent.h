@@ -1,0 +1,5 @@
+#pragma once
+
+#include <Inventor/Qt/SoQtComponent.h>
+
+using SoWinComponent = SoQtComponent;
