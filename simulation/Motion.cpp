@@ -1,0 +1,157 @@
+#include "simulation/Motion.h"
+
+#include <Inventor/nodes/SoMatrixTransform.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+
+#include <cmath>
+
+#include "app/Globals.h"
+#include "city/FlyingObject.h"
+#include "octree/CollisionObject.h"
+#include "octree/OctTree.h"
+#include "simulation/SimulationState.h"
+
+namespace {
+
+const float pi = 3.14159265f;
+const float damping = 0.98f;
+const float steeringDivisor = 5000.0f;
+const SbVec3f craftHalfExtent(0.5f, 0.125f, 0.5f);
+const SbVec3f craftDimensions(1.0f, 0.5f, 1.0f);
+const float cameraHalfExtent = 0.05f;
+const float phaseStep = 0.5f;
+const float phaseWrap = 360.0f;
+const float phaseStart = 0.001f;
+
+SbVec3f positionOf(const FlyingObject& object) {
+    return SbVec3f(object.currentPosition[0], object.currentPosition[1], object.currentPosition[2]);
+}
+
+CollisionObject craftRecord(const SbVec3f& centre, SbBox3f* box, FlyingObject* owner) {
+    return CollisionObject(craftDimensions[0], craftDimensions[1], craftDimensions[2], centre[0],
+                           centre[1], centre[2], box, owner);
+}
+
+SbBox3f* boxAround(const SbVec3f& centre, const SbVec3f& halfExtent) {
+    return new SbBox3f(centre - halfExtent, centre + halfExtent);
+}
+
+SbBox3f* cameraBoxAround(const SbVec3f& centre) {
+    return boxAround(centre, SbVec3f(cameraHalfExtent, cameraHalfExtent, cameraHalfExtent));
+}
+
+SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
+    if (!object.steering) {
+        return SbVec3f(0, 0, 0);
+    }
+    return (orbitTarget(object, orbitPhase) - positionOf(object)) / (steeringDivisor * frameFactor);
+}
+
+}  // namespace
+
+SbVec3f orbitTarget(const FlyingObject& object, float phase) {
+    const float r = object.orbitRadius;
+    float a = r * std::cos(pi / phase);
+    float b = std::sqrt(r * r - a * a);
+    if (phase >= 90 && phase < 180) {
+        a = -a;
+    } else if (phase >= 180 && phase < 270) {
+        a = -a;
+        b = -b;
+    } else if (phase >= 270 && phase < 360) {
+        b = -b;
+    }
+    const SbVec3f& q = object.orbitCentre;
+    return SbVec3f(q[0] + b, q[1], q[2] + a);
+}
+
+void advanceOrbitPhase() {
+    orbitPhase += phaseStep;
+    if (orbitPhase >= phaseWrap) {
+        orbitPhase = phaseStart;
+    }
+}
+
+void moveFlyingObject(CollisionObject& record, float frameFactor) {
+    FlyingObject& object = *record.owner;
+    object.velocity *= damping;
+    object.velocity += object.thrustDirection * object.thrustFactor;
+    object.velocity = (object.velocity + steeringOf(object, frameFactor)) + gravity;
+
+    octree->remove(record.copy());
+
+    const SbVec3f next = positionOf(object) + object.velocity;
+    SbBox3f* tried = boxAround(next, craftHalfExtent);
+    const CollisionObject candidate = craftRecord(next, tried, &object);
+    if (!octree->insertAndCheck(candidate.copy())) {
+        // The tree's copies of the old box went with the remove above.
+        delete record.box;
+        record.box = tried;
+        object.currentPosition[0] = next[0];
+        object.currentPosition[1] = next[1];
+        object.currentPosition[2] = next[2];
+        object.transform.setTranslate(next);
+        if (object.transformNode) {
+            object.transformNode->matrix.setValue(object.transform);
+        }
+    } else {
+        octree->remove(candidate.copy());
+        delete tried;
+        octree->insert(craftRecord(positionOf(object), record.box, &object));
+        object.velocity.setValue(0, 0, 0);
+        object.steering = false;
+    }
+}
+
+void moveFlyingObjects(float frameFactor) {
+    const SbList<CollisionObject*>& records = cityBuilder.flyingObjects;
+    for (int i = 0; i < records.getLength(); ++i) {
+        CollisionObject* record = records[i];
+        if (record && record->owner) {
+            moveFlyingObject(*record, frameFactor);
+        }
+        advanceOrbitPhase();
+    }
+}
+
+void rebuildCameraObject() {
+    const SbVec3f here = camera->position.getValue();
+    CollisionObject* stale = cameraObject;
+    if (stale) {
+        octree->remove(stale->copy());
+    }
+    cameraObject = new CollisionObject(here[0], here[1], here[2], cameraBoxAround(here));
+    octree->insert(cameraObject->copy());
+    if (stale) {
+        delete stale->box;
+        delete stale;
+    }
+}
+
+void moveCamera(float frameFactor) {
+    cameraVelocity *= damping;
+    cameraVelocity += viewDirection * (cameraThrust / frameFactor);
+    cameraVelocity += gravity;
+    const SbVec3f next = camera->position.getValue() + cameraVelocity;
+
+    if (cameraObjectStale) {
+        cameraObjectStale = false;
+        rebuildCameraObject();
+    }
+
+    octree->remove(cameraObject->copy());
+    CollisionObject* candidate =
+        new CollisionObject(next[0], next[1], next[2], cameraBoxAround(next));
+    if (!octree->insertAndCheck(candidate->copy())) {
+        camera->position.setValue(next);
+        delete cameraObject->box;
+        delete cameraObject;
+        cameraObject = candidate;
+    } else {
+        cameraVelocity.setValue(0, 0, 0);
+        octree->remove(candidate->copy());
+        delete candidate->box;
+        delete candidate;
+        octree->insert(cameraObject->copy());
+    }
+}

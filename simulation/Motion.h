@@ -1,0 +1,26 @@
+#pragma once
+
+#include <Inventor/SbLinear.h>
+
+class CollisionObject;
+class FlyingObject;
+
+// The point a flying object steers towards at the given orbit phase (degrees).
+SbVec3f orbitTarget(const FlyingObject& object, float phase);
+
+// Advances the shared orbit phase by one flying object's share.
+void advanceOrbitPhase();
+
+// Moves one flying object by one step and files it in the octree at its new
+// place, or back at its old one when the tried place collides. The record owns
+// its box: the box it no longer uses is freed.
+void moveFlyingObject(CollisionObject& record, float frameFactor);
+
+// Every record of cityBuilder's flyingObjects, first to last.
+void moveFlyingObjects(float frameFactor);
+
+// Replaces cameraObject by a record around the camera's present position.
+void rebuildCameraObject();
+
+// Moves the camera by one step of its velocity unless the move collides.
+void moveCamera(float frameFactor);

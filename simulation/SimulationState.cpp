@@ -1,0 +1,19 @@
+#include "simulation/SimulationState.h"
+
+#include "app/Globals.h"
+#include "perfgraph/SoPerfGraph.h"
+
+bool physicsEnabled = false;
+bool cameraObjectStale = true;
+float flightSpeed = 1.0f;
+float cameraThrust = 0.0f;
+SbVec3f cameraVelocity(0, 0, 0);
+float orbitPhase = 0.001f;
+
+CostSink costSink = feedCostGraph;
+
+void feedCostGraph(float microseconds) {
+    if (costGraph) {
+        costGraph->addValue(microseconds);
+    }
+}

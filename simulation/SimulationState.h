@@ -1,0 +1,20 @@
+#pragma once
+
+#include <Inventor/SbLinear.h>
+
+// Mode flags and motion state of the simulation, kept between steps.
+extern bool physicsEnabled;
+// The camera's record must be rebuilt at the camera's position before it takes
+// part in collisions again (free-flight moves never touch the octree).
+extern bool cameraObjectStale;
+extern float flightSpeed;
+extern float cameraThrust;
+extern SbVec3f cameraVelocity;
+// Phase of the orbit targets in degrees, shared by all flying objects.
+extern float orbitPhase;
+
+// Receives the cost of each physics step in microseconds. The default feeds the
+// lower performance graph when there is one.
+using CostSink = void (*)(float microseconds);
+extern CostSink costSink;
+void feedCostGraph(float microseconds);
