@@ -5,6 +5,7 @@
 #include <Inventor/sensors/SoSensorManager.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
@@ -24,10 +25,25 @@ std::vector<SoWinRenderArea*> renderAreas;
 unsigned long passes = 0;
 unsigned long redraws = 0;
 
-// SoQt arms Qt timers whenever the sensor queues change, and its idle timer
-// then empties the delay queue as fast as Qt spins. The main loop below does
-// that work itself, once per pass, so the notification is swallowed here.
+// SoQt drives the scene library's sensor queues from Qt timers; its idle
+// timer empties the delay queue as fast as Qt spins, so a sensor that
+// reschedules itself would fire many times per redraw. The main loop below
+// does that work itself, once per pass: the queue-change notification that
+// arms those timers is ignored, and any of them that still fires is stopped.
 void ignoreQueueChange(void*) {}
+
+class SensorTimerBlocker : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Timer) {
+            if (QTimer* timer = qobject_cast<QTimer*>(watched)) {
+                timer->stop();
+                return true;
+            }
+        }
+        return false;
+    }
+};
 
 bool displayCanBeOpened() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -55,6 +71,7 @@ QWidget* SoWin::init(const char* appName, const char* className) {
     mainWidget = SoQt::init(appName, className);
     if (mainWidget) {
         SoDB::getSensorManager()->setChangedCallback(ignoreQueueChange, nullptr);
+        qApp->installEventFilter(new SensorTimerBlocker);
     }
     return mainWidget;
 }

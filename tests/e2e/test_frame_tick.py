@@ -1,0 +1,27 @@
+"""The main loop runs one frame tick per redraw, not thousands."""
+
+import re
+import time
+
+from brennoc_e2e import Brennoc, Xvfb, check
+
+
+def main():
+    with Xvfb() as xvfb:
+        app = Brennoc(xvfb, extra_env={"BRENNOC_FRAME_STATS": "1"})
+        app.wait_window()
+        time.sleep(2.0)
+        app.close_window()
+        code, _, err = app.wait()
+    check(code == 0, "the program ends with 0 when its window closes (got %s)" % code)
+    match = re.search(r"frame stats: passes (\d+) ticks (\d+) redraws (\d+)", err)
+    check(match is not None, "the frame statistics are reported (stderr %r)" % err[-300:])
+    passes, ticks, redraws = (int(v) for v in match.groups())
+    print("passes %d ticks %d redraws %d" % (passes, ticks, redraws))
+    check(redraws >= 10, "the window redraws continuously (%d redraws)" % redraws)
+    check(ticks >= redraws * 0.8 - 5, "about one tick per redraw, not fewer (%d / %d)" % (ticks, redraws))
+    check(ticks <= redraws * 1.2 + 5, "about one tick per redraw, not more (%d / %d)" % (ticks, redraws))
+
+
+if __name__ == "__main__":
+    main()
