@@ -23,12 +23,13 @@ void frameTick(void*, SoSensor* sensor) {
         return;
     }
     SbTime interval = now - lastTickTime;
-    // Two ticks within the clock's resolution: nothing to integrate or divide by.
-    if (interval == SbTime::zero()) {
+    lastTickTime = now;
+    // Two ticks within the clock's resolution, or a clock set back: nothing to
+    // integrate or divide by.
+    if (interval <= SbTime::zero()) {
         tick->schedule();
         return;
     }
-    lastTickTime = now;
     ++ticks;
     simulationStep(interval);
     tick->schedule();

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing need.
+# Quiet and quick when everything is already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake g++ pkg-config
+    libcoin-dev libsoqt520-dev libsimage-dev qtbase5-dev libx11-dev
+    libgl1-mesa-dri libglx-mesa0
+    googletest libgtest-dev libbenchmark-dev libbullet-dev
+    xvfb xauth xdotool imagemagick python3 gnuplot-nox
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+# A fresh machine has empty package lists.
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the whole test suite: once in a normal build and
+# once built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# --quick skips the sanitizer build.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup.sh"
+
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# Each end-to-end test starts its own Xvfb; nothing may use a real display.
+unset DISPLAY
+
+run_suite() {
+    local build="$1"
+    shift
+    echo "== building $build"
+    "$root/scripts/build.sh" "$build" "$@"
+    echo "== testing $build"
+    ctest --test-dir "$build" --output-on-failure -j2
+}
+
+run_suite "$root/build"
+if [ "${1:-}" != "--quick" ]; then
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+    export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    run_suite "$root/build-sanitize" -DBRENNOC_SANITIZE=ON
+fi

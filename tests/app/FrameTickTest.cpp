@@ -1,0 +1,57 @@
+#include <Inventor/SoDB.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/sensors/SoOneShotSensor.h>
+#include <gtest/gtest.h>
+
+#include "app/FrameTick.h"
+#include "app/Globals.h"
+#include "perfgraph/SoPerfGraph.h"
+
+namespace {
+
+TEST(FrameTick, FirstTickOnlyRecordsTheTimeLaterTicksStepOnce) {
+    SoDB::init();
+    SoPerfGraph::initClass();
+    SoPerfGraph* graph = new SoPerfGraph;
+    graph->ref();
+    fpsGraph = graph;
+    SoPerspectiveCamera* cam = new SoPerspectiveCamera;
+    cam->ref();
+    camera = cam;
+
+    SoOneShotSensor sensor(frameTick, nullptr);
+    lastTickTime = SbTime::zero();
+    const unsigned long ticksBefore = frameTickCount();
+
+    SbTime before = SbTime::getTimeOfDay();
+    frameTick(nullptr, &sensor);
+    EXPECT_EQ(frameTickCount(), ticksBefore) << "the first tick runs no step";
+    EXPECT_GE(lastTickTime.getValue(), before.getValue());
+    EXPECT_TRUE(sensor.isScheduled()) << "the tick schedules itself again";
+    sensor.unschedule();
+
+    // A tick 20 ms later runs exactly one step and records its time.
+    lastTickTime = SbTime::getTimeOfDay() - SbTime(0.02);
+    SbTime previous = lastTickTime;
+    frameTick(nullptr, &sensor);
+    EXPECT_EQ(frameTickCount(), ticksBefore + 1);
+    EXPECT_GT(lastTickTime.getValue(), previous.getValue());
+    EXPECT_TRUE(sensor.isScheduled());
+    sensor.unschedule();
+
+    // A clock that went back (or did not move) gives no step and no sample;
+    // the next tick measures from the new reading.
+    lastTickTime = SbTime::getTimeOfDay() + SbTime(3600.0);
+    frameTick(nullptr, &sensor);
+    EXPECT_EQ(frameTickCount(), ticksBefore + 1);
+    EXPECT_LT(lastTickTime.getValue(), SbTime::getTimeOfDay().getValue() + 1.0);
+    EXPECT_TRUE(sensor.isScheduled());
+    sensor.unschedule();
+
+    fpsGraph = nullptr;
+    camera = nullptr;
+    graph->unref();
+    cam->unref();
+}
+
+}  // namespace
