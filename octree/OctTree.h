@@ -3,6 +3,8 @@
 #include <Inventor/SbBox3f.h>
 #include <Inventor/lists/SbList.h>
 
+#include <cstddef>
+
 #include "octree/CollisionObject.h"
 
 // One node of the octree; the root is built over the whole region.
@@ -21,6 +23,11 @@ public:
     bool insertAndCheck(CollisionObject record);
     OctTree* findCollidingNode(OctTree* node);
 
+    // Nodes in this node's subtree, this node included.
+    int nodeCount() const;
+    // Bytes held by this subtree's nodes and their record lists.
+    std::size_t memoryBytes() const;
+
     int objectCount;
     int depth;
     int nodeCapacity;
@@ -29,4 +36,19 @@ public:
     OctTree* parent;
     OctTree* children[8];
     SbBox3f octants[8];
+
+    // Most nodes the whole tree may have; the root sets it, children copy it.
+    // A full leaf that would take the tree past it keeps its records instead.
+    int nodeBudget;
+    OctTree* root;
+    // Nodes created so far; kept up to date at the root only.
+    int treeNodes;
+
+    static constexpr int defaultNodeBudget = 200000;
+
+private:
+    bool file(const CollisionObject& record, bool check);
+    bool keepsInsteadOfSplitting(const CollisionObject& record) const;
+    void split();
+    SbBox3f region() const;
 };
