@@ -96,6 +96,7 @@ class Brennoc:
             ids = result.stdout.split()
             if ids:
                 self.window = ids[-1]
+                self.focus()
                 # Let the first frames render.
                 time.sleep(1.0)
                 return self.window
@@ -103,7 +104,8 @@ class Brennoc:
         fail("no window titled Brennoc within %d s" % timeout)
 
     def _key(self, action, key):
-        result = self.xvfb.run(["xdotool", action, "--window", self.window, key])
+        # Real key events (XTEST) go to the focused window, as a user's would.
+        result = self.xvfb.run(["xdotool", action, key])
         if result.returncode != 0:
             fail("xdotool %s %s failed: %s" % (action, key, result.stderr))
 
