@@ -1,0 +1,159 @@
+#include "SimulationFixture.h"
+
+#include <Inventor/SoDB.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+
+#include "app/Globals.h"
+#include "app/KeyStateTable.h"
+#include "city/FlyingObject.h"
+#include "octree/CollisionObject.h"
+#include "octree/OctTree.h"
+#include "simulation/Simulation.h"
+#include "simulation/SimulationState.h"
+
+namespace {
+
+void collect(const OctTree* node, std::map<const SbBox3f*, int>& copies) {
+    for (int i = 0; i < node->objectCount; ++i) {
+        ++copies[node->objects[i].box];
+    }
+    for (const OctTree* child : node->children) {
+        if (child) {
+            collect(child, copies);
+        }
+    }
+}
+
+}  // namespace
+
+void freeTree(OctTree* node) {
+    for (OctTree* child : node->children) {
+        if (child) {
+            freeTree(child);
+        }
+    }
+    delete node;
+}
+
+std::map<const SbBox3f*, int> copiesInTree() {
+    std::map<const SbBox3f*, int> copies;
+    collect(octree, copies);
+    return copies;
+}
+
+std::vector<const SbBox3f*> overlappingBoxes(const SbBox3f* box) {
+    std::vector<const SbBox3f*> found;
+    for (const auto& entry : copiesInTree()) {
+        if (entry.first != box && OctTree::boxesOverlap(*entry.first, *box)) {
+            found.push_back(entry.first);
+        }
+    }
+    return found;
+}
+
+SbVec3f centreOf(const SbBox3f& box) {
+    return (box.getMin() + box.getMax()) / 2;
+}
+
+SbVec3f positionOf(const FlyingObject& object) {
+    return SbVec3f(object.currentPosition[0], object.currentPosition[1], object.currentPosition[2]);
+}
+
+void SimulationTest::SetUp() {
+    SoDB::init();
+    for (KeyState& row : KeyStateTable) {
+        row.pressed = false;
+    }
+    viewDirection.setValue(0, 0, 1);
+    upDirection.setValue(0, -1, 0);
+    rightDirection.setValue(1, 0, 0);
+    gravity.setValue(0, 0.00015f, 0);
+    turnWeight = 1.0f;
+    turnInertia = 25.132741f;
+    physicsEnabled = false;
+    cameraObjectStale = true;
+    flightSpeed = 1.0f;
+    cameraThrust = 0;
+    cameraVelocity.setValue(0, 0, 0);
+    orbitPhase = 0.001f;
+    costSink = feedCostGraph;
+
+    root = new SoSeparator;
+    root->ref();
+    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    camera = new SoPerspectiveCamera;
+    camera->ref();
+    placeCamera(SbVec3f(1.5f, -3, 1.5f));
+    camera->pointAt(camera->position.getValue() + viewDirection, upDirection);
+}
+
+void SimulationTest::TearDown() {
+    SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
+    for (int i = 0; i < craft.getLength(); ++i) {
+        delete craft[i]->owner;
+        delete craft[i]->box;
+        delete craft[i];
+    }
+    craft.truncate(0);
+    if (cameraObject) {
+        delete cameraObject->box;
+        delete cameraObject;
+        cameraObject = nullptr;
+    }
+    camera->unref();
+    camera = nullptr;
+    freeTree(octree);
+    octree = nullptr;
+    root->unref();
+}
+
+void SimulationTest::restart() {
+    TearDown();
+    SetUp();
+}
+
+void SimulationTest::placeCamera(const SbVec3f& position) {
+    if (cameraObject) {
+        octree->remove(*cameraObject);
+        delete cameraObject->box;
+        delete cameraObject;
+    }
+    camera->position.setValue(position);
+    const SbVec3f half(0.05f, 0.05f, 0.05f);
+    cameraObject = new CollisionObject(position[0], position[1], position[2],
+                                       new SbBox3f(position - half, position + half));
+    octree->insert(*cameraObject);
+}
+
+SbVec3f SimulationTest::cameraPosition() const {
+    return camera->position.getValue();
+}
+
+SbBox3f* SimulationTest::addObstacle(const SbVec3f& min, const SbVec3f& max) {
+    obstacles.push_back(std::make_unique<SbBox3f>(min, max));
+    SbBox3f* box = obstacles.back().get();
+    octree->insert(CollisionObject(0, 0, 0, box));
+    return box;
+}
+
+FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
+    FlyingObject* object =
+        new FlyingObject(centre[0], centre[1], centre[2], 0, 0, SbVec3f(0, 0, 0), 2, root);
+    object->steering = steering;
+    const SbVec3f half(0.5f, 0.125f, 0.5f);
+    CollisionObject* record =
+        new CollisionObject(1, 0.5f, 1, centre[0], centre[1], centre[2],
+                            new SbBox3f(centre - half, centre + half), object);
+    octree->insert(*record);
+    cityBuilder.flyingObjects.append(record);
+    return object;
+}
+
+void SimulationTest::press(int row, bool pressed) {
+    KeyStateTable[row].pressed = pressed;
+}
+
+void SimulationTest::step(double seconds) {
+    simulationStep(SbTime(seconds));
+}
