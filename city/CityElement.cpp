@@ -1,0 +1,184 @@
+#include "city/CityElement.h"
+
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoIndexedTriangleStripSet.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTexture2.h>
+#include <Inventor/nodes/SoTextureCoordinate2.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The four corners of each face, in strip order.
+const int faceCorners[6][4] = {
+    {0, 1, 2, 3}, {4, 0, 6, 2}, {5, 4, 7, 6}, {1, 5, 3, 7}, {2, 3, 6, 7}, {4, 5, 0, 1},
+};
+
+SoMaterial* newMaterial(const SbColor& color) {
+    SoMaterial* material = new SoMaterial;
+    material->ambientColor.setValue(color);
+    material->diffuseColor.setValue(color);
+    return material;
+}
+
+// One line as the file's own reader sees it: at most 255 characters per read,
+// the last character (normally the line feed) dropped.
+bool readLine(FILE* file, std::string& value) {
+    char buffer[256];
+    if (!std::fgets(buffer, sizeof buffer, file)) {
+        return false;
+    }
+    size_t length = std::strlen(buffer);
+    // The files are written with CR LF line ends as often as with LF.
+    if (length >= 2 && buffer[length - 2] == '\r' && buffer[length - 1] == '\n') {
+        --length;
+    }
+    // A line starting with a NUL byte reads as empty; there is nothing to drop.
+    if (length > 0) {
+        --length;
+    }
+    value.assign(buffer, length);
+    return true;
+}
+
+// Like atoi, but a number beyond the int range saturates instead of being undefined.
+int parseSize(const std::string& text) {
+    long value = std::strtol(text.c_str(), nullptr, 10);
+    if (value > INT_MAX) {
+        return INT_MAX;
+    }
+    if (value < INT_MIN) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
+}
+
+}  // namespace
+
+CityElement::CityElement(float cornerX, float cornerY, float cornerZ, float extentX, float extentY,
+                         float extentZ, const SbColor& color, const char* fileName)
+    : corner(cornerX, cornerY, cornerZ),
+      extent(extentX, extentY, extentZ),
+      color(color),
+      fileName(fileName) {}
+
+CityElement::~CityElement() {}
+
+SoSeparator* CityElement::build() {
+    return nullptr;
+}
+
+SoSeparator* CubeElement::build() {
+    SoSeparator* top = new SoSeparator;
+    top->addChild(newMaterial(color));
+    if (fileName) {
+        SoTexture2* texture = new SoTexture2;
+        texture->filename.setValue(fileName);
+        top->addChild(texture);
+    }
+    SoCube* cube = new SoCube;
+    cube->width = extent[0];
+    cube->height = extent[1];
+    cube->depth = extent[2];
+    top->addChild(cube);
+    return top;
+}
+
+bool readBuildingDescription(const char* fileName, BuildingDescription& description,
+                             std::string& fault) {
+    if (!fileName) {
+        fault = "no description file named";
+        return false;
+    }
+    FILE* file = std::fopen(fileName, "r");
+    if (!file) {
+        fault = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    std::string lines[9];
+    int count = 0;
+    while (count < 9 && readLine(file, lines[count])) {
+        ++count;
+    }
+    bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        fault = "read error after line " + std::to_string(count);
+        return false;
+    }
+    if (count < 9) {
+        fault = "only " + std::to_string(count) + " of 9 lines";
+        return false;
+    }
+    description.velikostx = parseSize(lines[0]);
+    description.velikosty = parseSize(lines[1]);
+    description.velikostz = parseSize(lines[2]);
+    description.texturapredni = lines[3];
+    description.texturazadni = lines[4];
+    description.texturaleva = lines[5];
+    description.texturaprava = lines[6];
+    description.texturahorni = lines[7];
+    description.texturadolni = lines[8];
+    return true;
+}
+
+SoSeparator* BuildingElement::build() {
+    BuildingDescription description;
+    std::string fault;
+    if (readBuildingDescription(fileName, description, fault)) {
+        extent.setValue(static_cast<float>(description.velikostx),
+                        static_cast<float>(description.velikosty),
+                        static_cast<float>(description.velikostz));
+    } else {
+        // Keep the extent the layout gave, which matches the collision box.
+        std::fprintf(stderr, "Building description \"%s\": %s; drawing a plain %gx%gx%g box\n",
+                     fileName ? fileName : "", fault.c_str(), extent[0], extent[1], extent[2]);
+    }
+    const float hx = extent[0] / 2, hy = extent[1] / 2, hz = extent[2] / 2;
+
+    SbVec3f boxVertices[8];
+    for (int k = 0; k < 8; ++k) {
+        boxVertices[k].setValue((k & 1) ? hx : -hx, (k & 2) ? hy : -hy, (k & 4) ? hz : -hz);
+    }
+
+    SoSeparator* top = new SoSeparator;
+    top->addChild(newMaterial(color));
+    SoCoordinate3* coordinates = new SoCoordinate3;
+    coordinates->point.setValues(0, 8, boxVertices);
+    top->addChild(coordinates);
+
+    const std::string* faceImages[6] = {
+        &description.texturapredni, &description.texturaprava, &description.texturazadni,
+        &description.texturaleva,   &description.texturahorni, &description.texturadolni,
+    };
+    SoTexture2* textures[6];
+    for (int f = 0; f < 6; ++f) {
+        textures[f] = new SoTexture2;
+        textures[f]->filename.setValue(faceImages[f]->c_str());
+    }
+
+    static const SbVec2f texturePoints[4] = {SbVec2f(1, 1), SbVec2f(0, 1), SbVec2f(1, 0),
+                                             SbVec2f(0, 0)};
+    static const int32_t textureIndex[5] = {0, 1, 2, 3, -1};
+    for (int f = 0; f < 6; ++f) {
+        SoTextureCoordinate2* textureCoordinates = new SoTextureCoordinate2;
+        textureCoordinates->point.setValues(0, 4, texturePoints);
+        top->addChild(textureCoordinates);
+        top->addChild(textures[f]);
+
+        SoIndexedTriangleStripSet* strip = new SoIndexedTriangleStripSet;
+        const int32_t coordIndex[5] = {faceCorners[f][0], faceCorners[f][1], faceCorners[f][2],
+                                       faceCorners[f][3], -1};
+        strip->coordIndex.setValues(0, 5, coordIndex);
+        strip->textureCoordIndex.setValues(0, 5, textureIndex);
+        top->addChild(strip);
+    }
+    return top;
+}

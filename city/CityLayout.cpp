@@ -1,0 +1,130 @@
+#include "city/CityLayout.h"
+
+#include <cstdlib>
+
+namespace {
+
+void standardSeed(unsigned int seed) {
+    std::srand(seed);
+}
+
+// The layout's arithmetic assumes 15-bit draws; a wider rand keeps its high bits.
+int standardDraw() {
+    return std::rand() / (RAND_MAX / 32768 + 1);
+}
+
+}  // namespace
+
+void (*layoutSeed)(unsigned int) = standardSeed;
+int (*layoutDraw)() = standardDraw;
+
+int percentDraw() {
+    return layoutDraw() * 100 / 32768;
+}
+
+int colourDraw() {
+    return layoutDraw() * 8 / 32768;
+}
+
+const float Barvicka[8][3] = {
+    {0.9f, 0.7f, 0.7f}, {0.7f, 0.9f, 0.7f}, {0.7f, 0.7f, 0.9f}, {0.9f, 0.9f, 0.9f},
+    {0.9f, 0.7f, 0.9f}, {0.9f, 0.9f, 0.7f}, {0.7f, 0.9f, 0.9f}, {0.9f, 0.9f, 0.9f},
+};
+
+const BuildingPass buildingPasses[4] = {
+    {2, 2, 1, "Building/dum4.txt"},
+    {1, 2, 2, "Building/dum2.txt"},
+    {2, 1, 2, "Building/dum3.txt"},
+    {1, 1, 4, "Building/dum1.txt"},
+};
+
+void clearLayout(LayoutGrid grid) {
+    for (int i = 0; i < layoutSize; ++i) {
+        for (int j = 0; j < layoutSize; ++j) {
+            grid[i][j] = cellFree;
+        }
+    }
+    blockBorder(grid);
+}
+
+void blockBorder(LayoutGrid grid) {
+    for (int k = 0; k < layoutSize; ++k) {
+        grid[k][0] = grid[k][layoutSize - 1] = cellBlocked;
+        grid[0][k] = grid[layoutSize - 1][k] = cellBlocked;
+    }
+}
+
+void layStreets(LayoutGrid g) {
+    for (int j = 1; j <= 9; ++j) {
+        int i = 1;
+        while (i <= 9) {
+            if (g[i][j] != cellBlocked) {
+                const int p = percentDraw();
+                if (p < 20 && i < 8) {
+                    // The second cell is taken without looking: a run is two cells at least.
+                    g[i][j] = g[i + 1][j] = cellStreet;
+                    g[i - 1][j + 1] = g[i][j + 1] = g[i + 1][j + 1] = cellBlocked;
+                    i += 2;
+                    for (;;) {
+                        const int q = percentDraw();
+                        if (q >= 80 || i >= layoutSize - 1 || g[i][j] == cellBlocked) {
+                            break;
+                        }
+                        g[i][j + 1] = cellBlocked;
+                        g[i][j] = cellStreet;
+                        ++i;
+                    }
+                    g[i][j + 1] = cellBlocked;
+                }
+            }
+            ++i;
+        }
+    }
+}
+
+void mergeStreets(LayoutGrid plocha, const LayoutGrid plocha2) {
+    for (int i = 0; i < layoutSize; ++i) {
+        for (int j = 0; j < layoutSize; ++j) {
+            if (plocha[i][j] == cellBlocked) {
+                plocha[i][j] = cellFree;
+            }
+            if (plocha2[j][i] == cellStreet) {
+                plocha[i][j] = cellStreet;
+            }
+        }
+    }
+}
+
+int streetNeighbours(const LayoutGrid g, int i, int j) {
+    return g[i + 1][j] + g[i][j + 1] + g[i - 1][j] + g[i][j - 1];
+}
+
+bool footprintFree(const LayoutGrid grid, int i, int j, const BuildingPass& pass) {
+    for (int a = 0; a < pass.sizeI; ++a) {
+        for (int b = 0; b < pass.sizeJ; ++b) {
+            if (i + a >= layoutSize || j + b >= layoutSize || grid[i + a][j + b] != cellFree) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void occupyFootprint(LayoutGrid grid, int i, int j, const BuildingPass& pass) {
+    for (int a = 0; a < pass.sizeI; ++a) {
+        for (int b = 0; b < pass.sizeJ; ++b) {
+            grid[i + a][j + b] = cellBuilding;
+        }
+    }
+    for (int a = -1; a <= pass.sizeI; ++a) {
+        for (int b = -1; b <= pass.sizeJ; ++b) {
+            if (i + a < 0 || i + a >= layoutSize || j + b < 0 || j + b >= layoutSize) {
+                continue;
+            }
+            int& cell = grid[i + a][j + b];
+            if (cell == cellFree) {
+                cell = cellBlocked;
+            }
+        }
+    }
+}

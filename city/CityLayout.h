@@ -1,0 +1,43 @@
+#pragma once
+
+// The working grids of the city layout. Cell (i, j) stands for the city cell
+// x = i - 1, z = j - 1; the outer ring is a border outside the 10 × 10 city.
+const int layoutSize = 12;
+typedef int LayoutGrid[layoutSize][layoutSize];
+
+enum LayoutCell { cellFree = 0, cellStreet = 1, cellBuilding = 2, cellBlocked = 3 };
+
+// The layout's random source: seeded once per city, each draw 0 … 32767.
+// Tests replace them to replay chosen draws.
+extern void (*layoutSeed)(unsigned int seed);
+extern int (*layoutDraw)();
+
+// 0 … 99.
+int percentDraw();
+// 0 … 7, an index into Barvicka.
+int colourDraw();
+
+extern const float Barvicka[8][3];
+
+// All cells free, the border blocked.
+void clearLayout(LayoutGrid grid);
+void blockBorder(LayoutGrid grid);
+// Streets along the first index, row by row; neighbouring rows kept apart.
+void layStreets(LayoutGrid grid);
+// Leaves plocha holding only free cells and the streets of both grids, those
+// of plocha2 read transposed.
+void mergeStreets(LayoutGrid plocha, const LayoutGrid plocha2);
+int streetNeighbours(const LayoutGrid grid, int i, int j);
+
+// One of the four building footprints, in the order they are tried.
+struct BuildingPass {
+    int sizeI;
+    int sizeJ;
+    float height;
+    const char* fileName;
+};
+extern const BuildingPass buildingPasses[4];
+
+bool footprintFree(const LayoutGrid grid, int i, int j, const BuildingPass& pass);
+// Marks the footprint built and blocks its free ring cells.
+void occupyFootprint(LayoutGrid grid, int i, int j, const BuildingPass& pass);

@@ -1,0 +1,54 @@
+#include "city/TextureSharing.h"
+
+#include <Inventor/SbDict.h>
+#include <Inventor/SbName.h>
+#include <Inventor/SoFullPath.h>
+#include <Inventor/actions/SoSearchAction.h>
+#include <Inventor/nodes/SoGroup.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTexture2.h>
+
+void shareTextures(SoSeparator* group) {
+    if (!group) {
+        return;
+    }
+    SoSearchAction sa;
+    sa.setType(SoTexture2::getClassTypeId(), TRUE);
+    sa.setInterest(SoSearchAction::ALL);
+    // Also inside inactive switch children, which a normal traversal skips.
+    sa.setSearchingAll(TRUE);
+    sa.apply(group);
+    const SoPathList& paths = sa.getPaths();
+
+    // Keyed by the unique-name table's address, so equal names compare as pointers.
+    SbDict namedict(251);
+    for (int p = 0; p < paths.getLength(); ++p) {
+        SoFullPath* path = static_cast<SoFullPath*>(paths[p]);
+        SoNode* tail = path->getTail();
+        if (!tail->isOfType(SoTexture2::getClassTypeId())) {
+            continue;
+        }
+        SoTexture2* texture = static_cast<SoTexture2*>(tail);
+        const SbString& name = texture->filename.getValue();
+        if (name.getLength() == 0) {
+            continue;
+        }
+        const SbDict::Key key = reinterpret_cast<SbDict::Key>(SbName(name).getString());
+        void* kept = nullptr;
+        if (!namedict.find(key, kept)) {
+            namedict.enter(key, texture);
+            continue;
+        }
+        if (kept == texture || path->getLength() < 2) {
+            continue;
+        }
+        SoNode* parent = path->getNodeFromTail(1);
+        // Node kits' hidden parts may hang below something that is not a group.
+        if (!parent->isOfType(SoGroup::getClassTypeId())) {
+            continue;
+        }
+        static_cast<SoGroup*>(parent)->replaceChild(path->getIndexFromTail(0),
+                                                    static_cast<SoNode*>(kept));
+    }
+    sa.reset();
+}

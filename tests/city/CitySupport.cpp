@@ -1,0 +1,156 @@
+#include "CitySupport.h"
+
+#include <Inventor/SoDB.h>
+#include <Inventor/errors/SoDebugError.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "city/CityBuilder.h"
+#include "city/CityElement.h"
+#include "city/CityLayout.h"
+#include "city/ElementGrid.h"
+
+namespace {
+
+int (*const standardDraw)() = layoutDraw;
+void (*const standardSeed)(unsigned int) = layoutSeed;
+
+std::vector<int> script;
+int fallback = 0;
+unsigned int fixedSeed = 0;
+std::vector<int> values;
+
+int scriptedDraw() {
+    const size_t k = values.size();
+    values.push_back(k < script.size() ? script[k] : fallback);
+    return values.back();
+}
+
+int recordedDraw() {
+    values.push_back(standardDraw());
+    return values.back();
+}
+
+void seedFixed(unsigned int) {
+    standardSeed(fixedSeed);
+}
+
+void collect(const SoError* error, void* data) {
+    static_cast<std::vector<std::string>*>(data)->push_back(error->getDebugString().getString());
+}
+
+}  // namespace
+
+void initCoin() {
+    SoDB::init();
+}
+
+CoinMessages::CoinMessages() {
+    SoDebugError::setHandlerCallback(collect, &messages);
+}
+
+CoinMessages::~CoinMessages() {
+    SoDebugError::setHandlerCallback(nullptr, nullptr);
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::fclose(file);
+}
+
+void useScriptedDraws(const std::vector<int>& newScript, int newFallback) {
+    script = newScript;
+    fallback = newFallback;
+    values.clear();
+    layoutSeed = [](unsigned int) {};
+    layoutDraw = scriptedDraw;
+}
+
+void useSeededDraws(unsigned int seed) {
+    fixedSeed = seed;
+    values.clear();
+    layoutSeed = seedFixed;
+    layoutDraw = recordedDraw;
+}
+
+void restoreDraws() {
+    layoutSeed = standardSeed;
+    layoutDraw = standardDraw;
+}
+
+int drawsMade() {
+    return static_cast<int>(values.size());
+}
+
+const std::vector<int>& drawnValues() {
+    return values;
+}
+
+std::vector<int> crossingDraws() {
+    // Each grid: rows 1-4 make nine draws each; row 5 starts a run at i = 1 and
+    // extends it to i = 10 (nine more draws, the last one at the border); row 6
+    // is blocked by the run; rows 7-9 make nine draws each.
+    const int high = 32767;
+    std::vector<int> draws;
+    for (int grid = 0; grid < 2; ++grid) {
+        draws.insert(draws.end(), 36, high);
+        draws.insert(draws.end(), 10, 0);
+        draws.insert(draws.end(), 27, high);
+    }
+    for (int k = 0; k < 64; ++k) {
+        draws.push_back((k % 8) * 4096);
+    }
+    return draws;
+}
+
+std::string cityMap(const ElementGrid& grid) {
+    std::string map;
+    for (int z = 0; z < 10; ++z) {
+        map += std::string(10, '.') + "\n";
+    }
+    auto mark = [&map](int x, int z, char c) {
+        if (x < 0 || x >= 10 || z < 0 || z >= 10) {
+            return;
+        }
+        char& cell = map[z * 11 + x];
+        cell = cell == '.' ? c : '!';
+    };
+    for (int x = 0; x < 10; ++x) {
+        for (int z = 0; z < 10; ++z) {
+            const CityElement* element = grid.cells[x][z];
+            if (!element || !grid.placed[x][z]) {
+                continue;
+            }
+            if (dynamic_cast<const CubeElement*>(element)) {
+                mark(x, z, std::strcmp(element->fileName, "Texture/Asfalt1.jpg") == 0 ? '+' : '=');
+                continue;
+            }
+            const char digit = element->fileName[std::strlen("Building/dum")];
+            for (int a = 0; a < element->extent[0]; ++a) {
+                for (int b = 0; b < element->extent[2]; ++b) {
+                    mark(x + a, z + b, a == 0 && b == 0 ? digit : '#');
+                }
+            }
+        }
+    }
+    return map;
+}
+
+void destroyCity(CityBuilder& builder) {
+    if (!builder.grid) {
+        return;
+    }
+    for (auto& row : builder.grid->cells) {
+        for (CityElement*& element : row) {
+            delete element;
+            element = nullptr;
+        }
+    }
+    delete builder.grid;
+    builder.grid = nullptr;
+}
