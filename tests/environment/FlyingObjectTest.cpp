@@ -1,0 +1,167 @@
+#include <Inventor/SbBox3f.h>
+#include <Inventor/actions/SoGetBoundingBoxAction.h>
+#include <Inventor/misc/SoChildList.h>
+#include <Inventor/nodes/SoCube.h>
+#include <Inventor/nodes/SoFile.h>
+#include <Inventor/nodes/SoMaterial.h>
+#include <Inventor/nodes/SoMatrixTransform.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoTexture2.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "EnvironmentSupport.h"
+#include "city/CityBuilder.h"
+#include "city/FlyingObject.h"
+#include "octree/OctTree.h"
+
+namespace {
+
+CityBuilder builder;
+
+int nextDraw() {
+    return std::rand() / (RAND_MAX / 32768 + 1);
+}
+
+class FlyingObjectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        enterDataFolder();
+        root = new SoSeparator;
+        root->ref();
+    }
+    void TearDown() override {
+        for (int i = 0; i < builder.flyingObjects.getLength(); ++i) {
+            delete builder.flyingObjects[i]->owner;
+            delete builder.flyingObjects[i];
+        }
+        builder.flyingObjects.truncate(0);
+        root->unref();
+        releaseTree(tree);
+    }
+    // The 15-bit draws that rand() will give after srand(seed).
+    static std::vector<int> drawsAfter(unsigned seed, int count) {
+        std::srand(seed);
+        std::vector<int> draws;
+        for (int i = 0; i < count; ++i) {
+            draws.push_back(nextDraw());
+        }
+        std::srand(seed);
+        return draws;
+    }
+
+    SoSeparator* root = nullptr;
+    OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
+};
+
+TEST_F(FlyingObjectTest, TenCraftOfKindTwoDrawSixTimesEachAndAreListedInOrder) {
+    const std::vector<int> draws = drawsAfter(4242, 61);
+    CoinMessages coin;
+    builder.createFlyingObjects(2, 10, root, tree);
+    EXPECT_EQ(nextDraw(), draws[60]) << "exactly six draws per craft";
+    EXPECT_TRUE(coin.messages.empty()) << coin.messages.front();
+
+    ASSERT_EQ(root->getNumChildren(), 10);
+    ASSERT_EQ(builder.flyingObjects.getLength(), 10);
+    const std::vector<const SbBox3f*> boxes = boxesInTree(tree);
+    ASSERT_EQ(boxes.size(), 10u);
+    for (int i = 0; i < 10; ++i) {
+        const CollisionObject& record = *builder.flyingObjects[i];
+        const FlyingObject* craft = record.owner;
+        ASSERT_NE(craft, nullptr);
+        const SbVec3f p(craft->currentPosition);
+        const int* r = &draws[6 * i];
+        EXPECT_FLOAT_EQ(p[2], static_cast<float>(r[0] / 32768.0 * 25)) << i;
+        EXPECT_FLOAT_EQ(p[1], static_cast<float>(r[1] / 32768.0 * 3 - 10)) << i;
+        EXPECT_FLOAT_EQ(p[0], static_cast<float>(r[2] / 32768.0 * 25)) << i;
+        EXPECT_TRUE(p[0] >= 0 && p[0] < 25 && p[2] >= 0 && p[2] < 25) << i;
+        EXPECT_TRUE(p[1] >= -10 && p[1] < -7) << i;
+
+        EXPECT_EQ(record.box->getMin(), SbVec3f(p[0] - 0.5f, p[1] - 0.25f, p[2])) << i;
+        EXPECT_EQ(record.box->getMax(), p + SbVec3f(0.25f, 0.25f, 0.5f)) << i;
+        EXPECT_EQ(std::count(boxes.begin(), boxes.end(), record.box), 1) << "filed " << i;
+        EXPECT_EQ(SbVec3f(record.center), p);
+        EXPECT_EQ(SbVec3f(record.dimensions), SbVec3f(1, 0.5f, 1));
+
+        EXPECT_EQ(craft->orbitCentre, p);
+        EXPECT_EQ(craft->orbitRadius, 5);
+        EXPECT_EQ(craft->velocity, SbVec3f(0, 0, 0));
+        EXPECT_TRUE(craft->steering);
+        EXPECT_EQ(craft->parentGroup, root);
+        auto* subtree = static_cast<SoSeparator*>(root->getChild(i));
+        ASSERT_EQ(subtree->getNumChildren(), 3);
+        EXPECT_EQ(subtree->getChild(0), craft->transformNode);
+        SbVec3f translation, scale;
+        SbRotation rotation, orientation;
+        craft->transformNode->matrix.getValue().getTransform(translation, rotation, scale,
+                                                             orientation);
+        EXPECT_EQ(translation, p);
+        // Blue, green, red in draw order, each scaled into 0 ... 1.
+        const SbColor colour = static_cast<SoMaterial*>(subtree->getChild(1))->diffuseColor[0];
+        EXPECT_EQ(colour, SbColor(r[5] / 32767.0f, r[4] / 32767.0f, r[3] / 32767.0f)) << i;
+        auto* model = static_cast<SoFile*>(subtree->getChild(2));
+        ASSERT_TRUE(model->isOfType(SoFile::getClassTypeId()));
+        EXPECT_EQ(model->name.getValue(), "/models/Ufo1.wrl");
+    }
+}
+
+TEST_F(FlyingObjectTest, ModelIsFoundAndIsASmallSaucer) {
+    builder.createFlyingObjects(2, 1, root, tree);
+    auto* model = static_cast<SoFile*>(static_cast<SoSeparator*>(root->getChild(0))->getChild(2));
+    ASSERT_GT(model->getChildren()->getLength(), 0) << "the model was not read";
+    if (std::filesystem::exists("/models/Ufo1.wrl")) {
+        GTEST_SKIP() << "a model at /models/Ufo1.wrl is read instead of the project's";
+    }
+    SoGetBoundingBoxAction measure(SbViewportRegion(100, 100));
+    measure.apply(model);
+    float width, height, depth;
+    measure.getBoundingBox().getSize(width, height, depth);
+    EXPECT_NEAR(width, 1, 0.05);
+    EXPECT_NEAR(depth, 1, 0.05);
+    EXPECT_NEAR(height, 0.5, 0.05);
+    EXPECT_NEAR(measure.getBoundingBox().getCenter()[1], 0, 0.05);
+}
+
+TEST_F(FlyingObjectTest, KindOneIsATexturedCubeAndBadArgumentsDoNothing) {
+    const std::vector<int> draws = drawsAfter(7, 7);
+    CoinMessages coin;
+    for (int kind : {0, 3, -1}) {
+        builder.createFlyingObjects(kind, 10, root, tree);
+    }
+    builder.createFlyingObjects(2, 0, root, tree);
+    builder.createFlyingObjects(1, -3, root, tree);
+    EXPECT_EQ(root->getNumChildren(), 0);
+    EXPECT_EQ(builder.flyingObjects.getLength(), 0);
+    EXPECT_TRUE(boxesInTree(tree).empty());
+
+    builder.createFlyingObjects(1, 1, root, tree);
+    EXPECT_EQ(nextDraw(), draws[6]) << "no draws for a bad kind or count";
+    EXPECT_TRUE(coin.messages.empty()) << coin.messages.front();
+    ASSERT_EQ(builder.flyingObjects.getLength(), 1);
+    const CollisionObject& record = *builder.flyingObjects[0];
+    const SbVec3f p(record.owner->currentPosition);
+    EXPECT_EQ(record.box->getMin(), p - SbVec3f(0.5f, 0.25f, 0.5f));
+    EXPECT_EQ(record.box->getMax(), p + SbVec3f(0.5f, 0.25f, 0.5f));
+    EXPECT_EQ(record.owner->orbitRadius, 10);
+    EXPECT_EQ(record.owner->kind, 1);
+
+    auto* subtree = static_cast<SoSeparator*>(root->getChild(0));
+    ASSERT_EQ(subtree->getNumChildren(), 4);
+    auto* texture = static_cast<SoTexture2*>(subtree->getChild(2));
+    auto* cube = static_cast<SoCube*>(subtree->getChild(3));
+    ASSERT_TRUE(texture->isOfType(SoTexture2::getClassTypeId()));
+    ASSERT_TRUE(cube->isOfType(SoCube::getClassTypeId()));
+    EXPECT_EQ(texture->filename.getValue(), "texture/LetajiciObjekt1.jpg");
+    SbVec2s size;
+    int components;
+    texture->image.getValue(size, components);
+    EXPECT_GT(size[0], 0) << "the craft's image was not read";
+    EXPECT_EQ(SbVec3f(cube->width.getValue(), cube->height.getValue(), cube->depth.getValue()),
+              SbVec3f(1, 0.25f, 1));
+}
+
+}  // namespace
