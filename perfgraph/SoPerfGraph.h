@@ -1,24 +1,58 @@
 #pragma once
 
+#include <Inventor/SoType.h>
 #include <Inventor/fields/SoSFEnum.h>
 #include <Inventor/fields/SoSFVec2f.h>
 #include <Inventor/fields/SoSFVec2s.h>
 #include <Inventor/nodes/SoNode.h>
-#include <Inventor/nodes/SoSubNode.h>
 
-// Placeholder node with the graph's public interface; the real graph replaces it.
+class SoFieldData;
+struct PerfGraphData;
+
+// A small scrolling bar graph of one scalar quantity, laid over the view in
+// screen space: one bar per sample, newest at the right edge, with the
+// top-of-scale value and the average of the last second as labels.
 class SoPerfGraph : public SoNode {
-    SO_NODE_HEADER(SoPerfGraph);
+    typedef SoNode inherited;
 
 public:
     enum HorAlignment { LEFT = 0, CENTER = 1, RIGHT = 2 };
     enum VertAlignment { BOTTOM = 0, HALF = 1, TOP = 2 };
 
+    // Registers the class; once, after the scene library is initialised.
     static void initClass();
+    static void* createInstance();
+    static SoType getClassTypeId();
+    SoType getTypeId() const override;
+
     SoPerfGraph();
 
+    // Feeds one sample: rescales if needed, refreshes the labels, paints one
+    // row and scrolls the graph by one sample.
     void addValue(float value);
 
+    // Paints one image row (length RGBA texels) as a bar for value; returns
+    // the number of texels written, always length.
+    virtual int drawValue(unsigned char* row, int length, float value);
+
+    void doAction(SoAction* action) override;
+    void GLRender(SoGLRenderAction* action) override;
+    void callback(SoCallbackAction* action) override;
+    void getBoundingBox(SoGetBoundingBoxAction* action) override;
+    void getMatrix(SoGetMatrixAction* action) override;
+    void handleEvent(SoHandleEventAction* action) override;
+    void pick(SoPickAction* action) override;
+    void audioRender(SoAudioRenderAction* action) override;
+    void getPrimitiveCount(SoGetPrimitiveCountAction* action) override;
+    SoChildList* getChildren() const override;
+
+protected:
+    ~SoPerfGraph() override;
+    const SoFieldData* getFieldData() const override;
+
+    PerfGraphData* data;
+
+public:
     SoSFEnum vertAlignment;
     SoSFEnum horAlignment;
     SoSFVec2f size;
@@ -29,6 +63,15 @@ public:
     SoSFEnum horScreenOrigin;
     SoSFVec2f dataScale;
 
-protected:
-    ~SoPerfGraph() override;
+private:
+    void addToFieldData(SoField& field, const char* name);
+    void setEnumType(SoSFEnum& field, const char* enumName);
+
+    static SoType classTypeId;
+    static SoFieldData* fieldData;
+    static const SoFieldData** parentFieldData;
 };
+
+// Rounds x away from zero to 2, 4, 6 or 10 times a power of ten; 0 gives 1 and
+// an infinite x is returned unchanged.
+float niceCeiling(float x);
