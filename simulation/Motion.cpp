@@ -72,11 +72,21 @@ void advanceOrbitPhase() {
     }
 }
 
-void moveFlyingObject(CollisionObject& record, float frameFactor) {
-    FlyingObject& object = *record.owner;
+void accelerateFlyingObject(FlyingObject& object, float frameFactor) {
     object.velocity *= damping;
     object.velocity += object.thrustDirection * object.thrustFactor;
     object.velocity = (object.velocity + steeringOf(object, frameFactor)) + gravity;
+}
+
+void accelerateCamera(float frameFactor) {
+    cameraVelocity *= damping;
+    cameraVelocity += viewDirection * (cameraThrust / frameFactor);
+    cameraVelocity += gravity;
+}
+
+void moveFlyingObject(CollisionObject& record, float frameFactor) {
+    FlyingObject& object = *record.owner;
+    accelerateFlyingObject(object, frameFactor);
 
     octree->remove(record.copy());
 
@@ -128,10 +138,8 @@ void rebuildCameraObject() {
     }
 }
 
-void moveCamera(float frameFactor) {
-    cameraVelocity *= damping;
-    cameraVelocity += viewDirection * (cameraThrust / frameFactor);
-    cameraVelocity += gravity;
+bool moveCamera(float frameFactor) {
+    accelerateCamera(frameFactor);
     const SbVec3f next = camera->position.getValue() + cameraVelocity;
 
     if (cameraObjectStale) {
@@ -147,11 +155,12 @@ void moveCamera(float frameFactor) {
         delete cameraObject->box;
         delete cameraObject;
         cameraObject = candidate;
-    } else {
-        cameraVelocity.setValue(0, 0, 0);
-        octree->remove(candidate->copy());
-        delete candidate->box;
-        delete candidate;
-        octree->insert(cameraObject->copy());
+        return true;
     }
+    cameraVelocity.setValue(0, 0, 0);
+    octree->remove(candidate->copy());
+    delete candidate->box;
+    delete candidate;
+    octree->insert(cameraObject->copy());
+    return false;
 }

@@ -11,6 +11,13 @@ SbVec3f orbitTarget(const FlyingObject& object, float phase);
 // Advances the shared orbit phase by one flying object's share.
 void advanceOrbitPhase();
 
+// Damps a flying object's velocity and adds its thrust, its steering towards
+// the orbit target and gravity.
+void accelerateFlyingObject(FlyingObject& object, float frameFactor);
+
+// Damps the camera's velocity and adds its thrust and gravity.
+void accelerateCamera(float frameFactor);
+
 // Moves one flying object by one step and files it in the octree at its new
 // place, or back at its old one when the tried place collides. The record owns
 // its box: the box it no longer uses is freed.
@@ -22,5 +29,6 @@ void moveFlyingObjects(float frameFactor);
 // Replaces cameraObject by a record around the camera's present position.
 void rebuildCameraObject();
 
-// Moves the camera by one step of its velocity unless the move collides.
-void moveCamera(float frameFactor);
+// Moves the camera by one step of its velocity unless the move collides;
+// returns whether it moved.
+bool moveCamera(float frameFactor);
