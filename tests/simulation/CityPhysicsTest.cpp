@@ -27,7 +27,8 @@ namespace {
 using Identity = std::uintptr_t;
 using Overlaps = std::set<std::pair<Identity, Identity>>;
 
-// Builds the world as start-up does.
+// Builds the collidable world as start-up does (the drawing-only scene
+// assembly that follows is left out).
 SoSeparator* buildCity() {
     EXPECT_EQ(chdir(BRENNOC_DATA_DIR), 0);
     SoDB::init();
@@ -44,7 +45,6 @@ SoSeparator* buildCity() {
     cityBuilder.buildEnvironment(root, *octree);
     cityBuilder.generateCity(*octree);
     cityBuilder.createFlyingObjects(2, 10, root, *octree);
-    cityBuilder.addCityToScene(root);
     return root;
 }
 
@@ -192,6 +192,10 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     // Abandoning the replaced boxes would add hundreds of kilobytes here.
     EXPECT_LT(heapGrowth - treeGrowth, 16 * 1024);
 #endif
+    // As the program's tear-down does.
+    for (int i = 0; i < craft.getLength(); ++i) {
+        delete craft[i];
+    }
     root->unref();
 }
 
