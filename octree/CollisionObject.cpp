@@ -26,6 +26,10 @@ CollisionObject::CollisionObject(float dimX, float dimY, float dimZ, float cente
       dimensions{dimX, dimY, dimZ},
       center{centerX, centerY, centerZ} {}
 
-bool CollisionObject::isSameObject(const CollisionObject& other) const { return box == other.box; }
+bool CollisionObject::isSameObject(const CollisionObject& other) const {
+    return box == other.box;
+}
 
-CollisionObject CollisionObject::copy() const { return *this; }
+CollisionObject CollisionObject::copy() const {
+    return *this;
+}

@@ -13,11 +13,11 @@ public:
     // A static thing: the camera, street tiles, building parts.
     CollisionObject(float centerX, float centerY, float centerZ, SbBox3f* box);
     // A moving thing: a flying object.
-    CollisionObject(float dimX, float dimY, float dimZ, float centerX, float centerY,
-                    float centerZ, SbBox3f* box, FlyingObject* owner);
+    CollisionObject(float dimX, float dimY, float dimZ, float centerX, float centerY, float centerZ,
+                    SbBox3f* box, FlyingObject* owner);
     // A thing bound to a scene node: the ground.
-    CollisionObject(float dimX, float dimY, float dimZ, float centerX, float centerY,
-                    float centerZ, SbBox3f* box, SoSeparator* sceneNode);
+    CollisionObject(float dimX, float dimY, float dimZ, float centerX, float centerY, float centerZ,
+                    SbBox3f* box, SoSeparator* sceneNode);
 
     bool isSameObject(const CollisionObject& other) const;
     CollisionObject copy() const;

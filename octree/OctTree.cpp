@@ -39,6 +39,7 @@ OctTree::OctTree(SbBox3f box)
       parent(nullptr),
       children{},
       nodeBudget(defaultNodeBudget),
+      crowdDepth(defaultCrowdDepth),
       root(this),
       treeNodes(1) {
     makeOctants(box, octants);
@@ -52,6 +53,7 @@ OctTree::OctTree(OctTree* parent, SbBox3f box)
       parent(parent),
       children{},
       nodeBudget(parent->nodeBudget),
+      crowdDepth(parent->crowdDepth),
       root(parent->root),
       treeNodes(0) {
     makeOctants(box, octants);
@@ -131,16 +133,30 @@ SbBox3f OctTree::region() const {
     return SbBox3f(octants[0].getMin(), octants[7].getMax());
 }
 
-// A split pays off only if it separates records. When the records of a full
-// leaf, the new one included, share one common region that reaches two or more
-// octants, every such child would receive all of them and split in turn, so the
-// tree would multiply without end. Such a crowd stays in the leaf. A common
-// region inside a single octant (a shared point, say) still splits: that grows
-// one chain, not a fan.
+// A split pays off only if it separates records. If two or more octants would
+// each receive every record of a full leaf (the new one included), those
+// children are as full as the leaf and split in turn: the tree fans out level
+// after level. That happens for good where the records share a common region;
+// deeper down it also happens along faces and edges where records only meet,
+// until float rounding lands a dividing plane on them. Such a leaf keeps its
+// records. A single receiving octant (records meeting at a point) still
+// splits: that grows one chain, not a fan.
 bool OctTree::keepsInsteadOfSplitting(const CollisionObject& record) const {
     if (root->treeNodes > nodeBudget - 8) {
         return true;
     }
+    if (depth >= crowdDepth) {
+        int receiving = 0;
+        for (int k = 0; k < 8; ++k) {
+            bool all = boxesOverlap(octants[k], *record.box);
+            for (int i = 0; all && i < objectCount; ++i) {
+                all = boxesOverlap(octants[k], *objects[i].box);
+            }
+            receiving += all;
+        }
+        return receiving >= 2;
+    }
+
     const SbBox3f own = region();
     SbVec3f lo = own.getMin();
     SbVec3f hi = own.getMax();
@@ -176,14 +192,13 @@ bool OctTree::keepsInsteadOfSplitting(const CollisionObject& record) const {
         }
     }
 
+    // Every octant that meets the common region receives every record.
     const SbBox3f common(lo, hi);
-    int reached = 0;
+    int receiving = 0;
     for (int k = 0; k < 8; ++k) {
-        if (boxesOverlap(octants[k], common)) {
-            ++reached;
-        }
+        receiving += boxesOverlap(octants[k], common);
     }
-    return reached >= 2;
+    return receiving >= 2;
 }
 
 void OctTree::remove(CollisionObject record) {

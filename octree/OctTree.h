@@ -37,14 +37,19 @@ public:
     OctTree* children[8];
     SbBox3f octants[8];
 
-    // Most nodes the whole tree may have; the root sets it, children copy it.
-    // A full leaf that would take the tree past it keeps its records instead.
+    // Bounds on growth; the root sets them, children copy them. A full leaf
+    // keeps its records instead of splitting when the split would take the
+    // tree past nodeBudget nodes, or when two or more of its octants would
+    // each receive all of its records: at any depth if the records share a
+    // common region there, from crowdDepth on even if they only meet.
     int nodeBudget;
+    int crowdDepth;
     OctTree* root;
     // Nodes created so far; kept up to date at the root only.
     int treeNodes;
 
-    static constexpr int defaultNodeBudget = 200000;
+    static constexpr int defaultNodeBudget = 100000;
+    static constexpr int defaultCrowdDepth = 12;
 
 private:
     bool file(const CollisionObject& record, bool check);

@@ -1,0 +1,57 @@
+#pragma once
+
+// Read-only walks over an octree for the tests.
+
+#include <functional>
+#include <vector>
+
+#include "octree/OctTree.h"
+
+inline void forEachNode(const OctTree& node, const std::function<void(const OctTree&)>& visit) {
+    visit(node);
+    for (const OctTree* child : node.children) {
+        if (child != nullptr) {
+            forEachNode(*child, visit);
+        }
+    }
+}
+
+// How many stored copies refer to the box.
+inline int copiesOf(const OctTree& tree, const SbBox3f* box) {
+    int copies = 0;
+    forEachNode(tree, [&](const OctTree& node) {
+        for (int i = 0; i < node.objects.getLength(); ++i) {
+            copies += node.objects[i].box == box;
+        }
+    });
+    return copies;
+}
+
+// The boxes of a node's records, in list order.
+inline std::vector<const SbBox3f*> boxesIn(const OctTree& node) {
+    std::vector<const SbBox3f*> boxes;
+    for (int i = 0; i < node.objects.getLength(); ++i) {
+        boxes.push_back(node.objects[i].box);
+    }
+    return boxes;
+}
+
+inline int largestLeaf(const OctTree& tree) {
+    int largest = 0;
+    forEachNode(tree, [&](const OctTree& node) {
+        if (node.objectCount > largest) {
+            largest = node.objectCount;
+        }
+    });
+    return largest;
+}
+
+inline int deepestDepth(const OctTree& tree) {
+    int deepest = 0;
+    forEachNode(tree, [&](const OctTree& node) {
+        if (node.depth > deepest) {
+            deepest = node.depth;
+        }
+    });
+    return deepest;
+}
