@@ -12,6 +12,14 @@ class OctTree {
 public:
     explicit OctTree(SbBox3f box);
     OctTree(OctTree* parent, SbBox3f box);
+    // Nodes live as long as their root; the program's root lives to the end.
+    ~OctTree() {
+        for (OctTree* child : children) {
+            delete child;
+        }
+    }
+    OctTree(const OctTree&) = delete;
+    OctTree& operator=(const OctTree&) = delete;
 
     // Half-open per axis: boxes that only touch do not overlap.
     static bool boxesOverlap(const SbBox3f& first, const SbBox3f& second);
