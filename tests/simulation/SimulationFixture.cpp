@@ -25,8 +25,6 @@ void collect(const OctTree* node, std::map<const SbBox3f*, int>& copies) {
     }
 }
 
-}  // namespace
-
 void freeTree(OctTree* node) {
     for (OctTree* child : node->children) {
         if (child) {
@@ -36,20 +34,12 @@ void freeTree(OctTree* node) {
     delete node;
 }
 
+}  // namespace
+
 std::map<const SbBox3f*, int> copiesInTree() {
     std::map<const SbBox3f*, int> copies;
     collect(octree, copies);
     return copies;
-}
-
-std::vector<const SbBox3f*> overlappingBoxes(const SbBox3f* box) {
-    std::vector<const SbBox3f*> found;
-    for (const auto& entry : copiesInTree()) {
-        if (entry.first != box && OctTree::boxesOverlap(*entry.first, *box)) {
-            found.push_back(entry.first);
-        }
-    }
-    return found;
 }
 
 SbVec3f centreOf(const SbBox3f& box) {
@@ -57,7 +47,12 @@ SbVec3f centreOf(const SbBox3f& box) {
 }
 
 SbVec3f positionOf(const FlyingObject& object) {
-    return SbVec3f(object.currentPosition[0], object.currentPosition[1], object.currentPosition[2]);
+    const float* p = object.currentPosition;
+    return SbVec3f(p[0], p[1], p[2]);
+}
+
+SbVec3f cameraPosition() {
+    return camera->position.getValue();
 }
 
 void SimulationTest::SetUp() {
@@ -68,12 +63,8 @@ void SimulationTest::SetUp() {
     viewDirection.setValue(0, 0, 1);
     upDirection.setValue(0, -1, 0);
     rightDirection.setValue(1, 0, 0);
-    gravity.setValue(0, 0.00015f, 0);
-    turnWeight = 1.0f;
-    turnInertia = 25.132741f;
     physicsEnabled = false;
     cameraObjectStale = true;
-    flightSpeed = 1.0f;
     cameraThrust = 0;
     cameraVelocity.setValue(0, 0, 0);
     orbitPhase = 0.001f;
@@ -85,7 +76,7 @@ void SimulationTest::SetUp() {
     camera = new SoPerspectiveCamera;
     camera->ref();
     placeCamera(SbVec3f(1.5f, -3, 1.5f));
-    camera->pointAt(camera->position.getValue() + viewDirection, upDirection);
+    camera->pointAt(cameraPosition() + viewDirection, upDirection);
 }
 
 void SimulationTest::TearDown() {
@@ -96,21 +87,12 @@ void SimulationTest::TearDown() {
         delete craft[i];
     }
     craft.truncate(0);
-    if (cameraObject) {
-        delete cameraObject->box;
-        delete cameraObject;
-        cameraObject = nullptr;
-    }
+    delete cameraObject->box;
+    delete cameraObject;
+    cameraObject = nullptr;
     camera->unref();
-    camera = nullptr;
     freeTree(octree);
-    octree = nullptr;
     root->unref();
-}
-
-void SimulationTest::restart() {
-    TearDown();
-    SetUp();
 }
 
 void SimulationTest::placeCamera(const SbVec3f& position) {
@@ -126,15 +108,9 @@ void SimulationTest::placeCamera(const SbVec3f& position) {
     octree->insert(*cameraObject);
 }
 
-SbVec3f SimulationTest::cameraPosition() const {
-    return camera->position.getValue();
-}
-
-SbBox3f* SimulationTest::addObstacle(const SbVec3f& min, const SbVec3f& max) {
+void SimulationTest::addObstacle(const SbVec3f& min, const SbVec3f& max) {
     obstacles.push_back(std::make_unique<SbBox3f>(min, max));
-    SbBox3f* box = obstacles.back().get();
-    octree->insert(CollisionObject(0, 0, 0, box));
-    return box;
+    octree->insert(CollisionObject(0, 0, 0, obstacles.back().get()));
 }
 
 FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
