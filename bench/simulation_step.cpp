@@ -56,16 +56,6 @@ void buildCityOnce() {
     for (const auto& entry : found) {
         cityRecords.push_back(entry.second);
     }
-    // The tree's nodes are left alone: the records' boxes outlive it anyway.
-}
-
-void freeTree(OctTree* node) {
-    for (OctTree* child : node->children) {
-        if (child) {
-            freeTree(child);
-        }
-    }
-    delete node;
 }
 
 // A fresh world: the city, the camera at its start and the given number of craft.
@@ -105,7 +95,7 @@ public:
         delete cameraObject->box;
         delete cameraObject;
         cameraObject = nullptr;
-        freeTree(octree);
+        delete octree;
         octree = nullptr;
         root->unref();
     }

@@ -25,15 +25,6 @@ void collect(const OctTree* node, std::map<const SbBox3f*, int>& copies) {
     }
 }
 
-void freeTree(OctTree* node) {
-    for (OctTree* child : node->children) {
-        if (child) {
-            freeTree(child);
-        }
-    }
-    delete node;
-}
-
 }  // namespace
 
 std::map<const SbBox3f*, int> copiesInTree() {
@@ -91,7 +82,7 @@ void SimulationTest::TearDown() {
     delete cameraObject;
     cameraObject = nullptr;
     camera->unref();
-    freeTree(octree);
+    delete octree;
     root->unref();
 }
 
