@@ -5,6 +5,14 @@
 class CollisionObject;
 class FlyingObject;
 
+// Ownership of the movers' boxes: a mover's kept record (its entry in
+// cityBuilder's flyingObjects, or cameraObject) owns its box, and the octree's
+// copies only share it. A move frees whatever it leaves unreferenced: the old
+// box once the tree's copies of it are removed, or the tried box when the move
+// is refused. Tried records are values; only the camera's kept record is
+// replaced as a whole. The boxes of the ground, streets and buildings are
+// never touched.
+
 // The point a flying object steers towards at the given orbit phase (degrees).
 SbVec3f orbitTarget(const FlyingObject& object, float phase);
 
@@ -19,8 +27,7 @@ void accelerateFlyingObject(FlyingObject& object, float frameFactor);
 void accelerateCamera(float frameFactor);
 
 // Moves one flying object by one step and files it in the octree at its new
-// place, or back at its old one when the tried place collides. The record owns
-// its box: the box it no longer uses is freed.
+// place, or back at its old one when the tried place collides.
 void moveFlyingObject(CollisionObject& record, float frameFactor);
 
 // Every record of cityBuilder's flyingObjects, first to last.
