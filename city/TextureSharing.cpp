@@ -2,7 +2,7 @@
 
 #include <Inventor/SbDict.h>
 #include <Inventor/SbName.h>
-#include <Inventor/SoFullPath.h>
+#include <Inventor/SoPath.h>
 #include <Inventor/actions/SoSearchAction.h>
 #include <Inventor/nodes/SoGroup.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -23,7 +23,10 @@ void shareTextures(SoSeparator* group) {
     // Keyed by the unique-name table's address, so equal names compare as pointers.
     SbDict namedict(251);
     for (int p = 0; p < paths.getLength(); ++p) {
-        SoFullPath* path = static_cast<SoFullPath*>(paths[p]);
+        // Read through SoPath itself, as casting to SoFullPath is undefined
+        // behaviour. Searches do not enter node kits, so no path hides nodes.
+        const SoPath* path = paths[p];
+        const int length = path->getLength();
         SoNode* tail = path->getTail();
         if (!tail->isOfType(SoTexture2::getClassTypeId())) {
             continue;
@@ -39,15 +42,14 @@ void shareTextures(SoSeparator* group) {
             namedict.enter(key, texture);
             continue;
         }
-        if (kept == texture || path->getLength() < 2) {
+        if (kept == texture || length < 2) {
             continue;
         }
-        SoNode* parent = path->getNodeFromTail(1);
-        // Node kits' hidden parts may hang below something that is not a group.
+        SoNode* parent = path->getNode(length - 2);
         if (!parent->isOfType(SoGroup::getClassTypeId())) {
             continue;
         }
-        static_cast<SoGroup*>(parent)->replaceChild(path->getIndexFromTail(0),
+        static_cast<SoGroup*>(parent)->replaceChild(path->getIndex(length - 1),
                                                     static_cast<SoNode*>(kept));
     }
     sa.reset();

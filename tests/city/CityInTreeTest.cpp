@@ -39,17 +39,17 @@ TEST(CityInTree, EveryTileAndBuildingIsFiledWithItsBox) {
 
     std::set<const SbBox3f*> boxes;
     collectBoxes(tree, boxes);
-    EXPECT_EQ(boxes.size(), 19u + 16u);
+    EXPECT_EQ(boxes.size(), 16u + 16u);
 
-    // Inside the 2 x 2 building at (0, 0) and up its wall; inside the 1 x 1
-    // tower at (3, 3) near its top; in a street tile's thin slab.
+    // Inside the 2 x 2 building at (0, 0); inside the 1 x 1 tower at (9, 3)
+    // near its top; in a street tile's thin slab.
     EXPECT_TRUE(collides(*tree, 0.4f, -0.6f, 0.4f, 0.6f, -0.4f, 0.6f));
-    EXPECT_TRUE(collides(*tree, 3.4f, -3.9f, 3.4f, 3.6f, -3.8f, 3.6f));
-    EXPECT_TRUE(collides(*tree, 4.4f, -0.004f, 0.4f, 4.6f, -0.001f, 0.6f));
-    // Above that tile, above the low building, and in the empty cell (2, 2).
-    EXPECT_FALSE(collides(*tree, 4.4f, -0.5f, 0.4f, 4.6f, -0.3f, 0.6f));
+    EXPECT_TRUE(collides(*tree, 9.4f, -3.9f, 3.4f, 9.6f, -3.8f, 3.6f));
+    EXPECT_TRUE(collides(*tree, 2.4f, -0.004f, 0.4f, 2.6f, -0.001f, 0.6f));
+    // Above that tile, above the low building, and in the empty cell (5, 2).
+    EXPECT_FALSE(collides(*tree, 2.4f, -0.5f, 0.4f, 2.6f, -0.3f, 0.6f));
     EXPECT_FALSE(collides(*tree, 0.4f, -1.5f, 0.4f, 0.6f, -1.1f, 0.6f));
-    EXPECT_FALSE(collides(*tree, 2.2f, -0.5f, 2.2f, 2.8f, -0.1f, 2.8f));
+    EXPECT_FALSE(collides(*tree, 5.2f, -0.5f, 2.2f, 5.8f, -0.1f, 2.8f));
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ void restoreDraws();
 int drawsMade();
 const std::vector<int>& drawnValues();
 
-// Draws that lay one street along x through z = 4 and one along z through
-// x = 4, then give building k the colour k % 8.
+// Draws that lay one street along x through z = 4 and one along z at x = 2
+// from z = 0 to 6, then give building k the colour k % 8.
 std::vector<int> crossingDraws();
 
 // One character per cell, rows z = 0 … 9: '.' empty, '=' street, '+' crossing

@@ -83,34 +83,35 @@ TEST_F(LayoutTest, SeedsTheStandardSourceWithTheProcessId) {
 }
 
 // Draws chosen by hand: one street along x in row z = 4, one along z in
-// column x = 4, crossing at (4, 4); buildings fill the four quarters.
+// column x = 2 from z = 0 to 6, crossing at (2, 4); buildings fill the rest.
 TEST_F(LayoutTest, CrossingLayoutMatchesHandComputation) {
     useScriptedDraws(crossingDraws(), 32767);
     generate();
     EXPECT_EQ(cityMap(*builder.grid),
-              "4#.2=4#.4#\n"
-              "##.#=##.##\n"
-              "....=.....\n"
-              "3#.1=3#.3#\n"
-              "====+=====\n"
-              "4#.2=4#.4#\n"
-              "##.#=##.##\n"
-              "....=.....\n"
-              "4#.2=4#.4#\n"
-              "##.#=##.##\n");
-    // 73 draws per street grid, then one colour draw for each of 16 buildings.
-    EXPECT_EQ(drawsMade(), 73 + 73 + 16);
+              "4#=4#.4#.2\n"
+              "##=##.##.#\n"
+              "..=.......\n"
+              "3#=3#.3#.1\n"
+              "==+=======\n"
+              "4#=4#.4#.2\n"
+              "##=##.##.#\n"
+              "..........\n"
+              "4#.4#.4#.2\n"
+              "##.##.##.#\n");
+    // 73 and 72 draws for the two street grids, then one colour draw for each
+    // of 16 buildings.
+    EXPECT_EQ(drawsMade(), 73 + 72 + 16);
     ASSERT_EQ(checkRecords(*builder.grid), 16);
-    ASSERT_EQ(filedRecords.size(), 19u + 16u);
+    ASSERT_EQ(filedRecords.size(), 16u + 16u);
     for (int k = 0; k < 16; ++k) {
-        const SbVec3f min = filedRecords[19 + k].box->getMin();
+        const SbVec3f min = filedRecords[16 + k].box->getMin();
         const CityElement* building = builder.grid->cells[int(min[0])][int(min[2])];
         EXPECT_EQ(building->color, SbColor(Barvicka[k % 8])) << "building " << k;
     }
 }
 
 TEST_F(LayoutTest, NoLowPercentageGivesAStreetlessCityOfSeparatedBuildings) {
-    useScriptedDraws({}, 32767);
+    useScriptedDraws({}, 6554);  // every percentage exactly 20
     generate();
     EXPECT_EQ(cityMap(*builder.grid),
               "4#.4#.4#.2\n"
