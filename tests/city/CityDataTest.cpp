@@ -1,17 +1,10 @@
-#include <Inventor/actions/SoSearchAction.h>
-#include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTexture2.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <set>
-
 #include "CitySupport.h"
-#include "RecordingOctTree.h"
-#include "city/CityBuilder.h"
 #include "city/CityElement.h"
 #include "city/CityLayout.h"
-#include "octree/OctTree.h"
 
 namespace {
 
@@ -57,40 +50,6 @@ TEST_F(CityData, DescriptionFilesFitTheirFootprintsAndNameReadableImages) {
     }
     EXPECT_TRUE(readable("Texture/Asfalt1.jpg"));
     EXPECT_TRUE(readable("Texture/Asfalt2.jpg"));
-}
-
-TEST_F(CityData, WholeCityBuildsSilentlyWithOneTextureNodePerImage) {
-    useSeededDraws(7);
-    CityBuilder builder;
-    OctTree tree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    builder.generateCity(tree);
-    SoSeparator* root = new SoSeparator;
-    root->ref();
-    {
-        CoinMessages messages;
-        ::testing::internal::CaptureStderr();
-        builder.addCityToScene(root);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-        EXPECT_TRUE(messages.messages.empty()) << messages.messages.front();
-    }
-    SoSearchAction search;
-    search.setType(SoTexture2::getClassTypeId());
-    search.setInterest(SoSearchAction::ALL);
-    search.apply(root);
-    std::set<SoNode*> nodes;
-    std::set<std::string> names;
-    for (int p = 0; p < search.getPaths().getLength(); ++p) {
-        auto* texture = static_cast<SoTexture2*>(search.getPaths()[p]->getTail());
-        nodes.insert(texture);
-        names.insert(texture->filename.getValue().getString());
-    }
-    EXPECT_GE(names.size(), 2u);
-    EXPECT_EQ(nodes.size(), names.size());
-    search.reset();
-    root->unref();
-    destroyCity(builder);
-    forgetFiledRecords();
-    restoreDraws();
 }
 
 }  // namespace

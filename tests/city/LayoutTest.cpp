@@ -37,32 +37,28 @@ bool sameBox(const SbBox3f& box, float x0, float y0, float z0, float x1, float y
 // layout order, then one per building, in placement order, each with its box.
 // Returns the number of buildings.
 int checkRecords(const ElementGrid& grid) {
+    const float heights[] = {0, 4, 2, 2, 1};  // by the digit of "Building/dumN.txt"
     size_t streets = 0, buildings = 0;
     for (const CollisionObject& record : filedRecords) {
-        const SbVec3f min = record.box->getMin();
-        const int x = static_cast<int>(min[0]), z = static_cast<int>(min[2]);
-        EXPECT_EQ(min[0], x);
-        EXPECT_EQ(min[2], z);
+        const int x = int(record.box->getMin()[0]), z = int(record.box->getMin()[2]);
         const CityElement* element = grid.cells[x][z];
         EXPECT_TRUE(element && grid.placed[x][z]) << "no element at " << x << "," << z;
         if (!element) {
             continue;
         }
         const SbVec3f e = element->extent;
-        const bool isStreet = dynamic_cast<const CubeElement*>(element) != nullptr;
-        if (isStreet) {
-            EXPECT_EQ(buildings, 0u) << "streets are filed before buildings";
-        }
-        if (isStreet) {
+        SbVec3f center(record.center[0], record.center[1], record.center[2]);
+        if (dynamic_cast<const CubeElement*>(element)) {
             ++streets;
+            EXPECT_EQ(buildings, 0u) << "streets are filed before buildings";
             EXPECT_TRUE(sameBox(*record.box, x, -0.005f, z, x + 1, 0, z + 1));
+            EXPECT_EQ(center, SbVec3f(x + 0.5f, 0.0025f, z + 0.5f));
         } else {
             ++buildings;
+            EXPECT_EQ(e[1], heights[element->fileName[12] - '0']) << element->fileName;
             EXPECT_TRUE(sameBox(*record.box, x, -e[1], z, x + e[0], 0, z + e[2]));
+            EXPECT_EQ(center, SbVec3f(x + e[0] / 2, -e[1] / 2, z + e[2] / 2));
         }
-        EXPECT_EQ(SbVec3f(record.center[0], record.center[1], record.center[2]),
-                  isStreet ? SbVec3f(x + 0.5f, 0.0025f, z + 0.5f)
-                           : SbVec3f(x + e[0] / 2, -e[1] / 2, z + e[2] / 2));
         EXPECT_EQ(record.owner, nullptr);
     }
     size_t elements = 0;
@@ -173,32 +169,23 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
         const std::string map = cityMap(grid);
         EXPECT_EQ(map.find('!'), std::string::npos) << map;
 
-        // No two buildings touch, not even at a corner.
-        auto owner = [&grid](int x, int z) -> const CityElement* {
-            for (int a = 0; a <= x; ++a) {
-                for (int b = 0; b <= z; ++b) {
-                    const CityElement* e = grid.cells[a][b];
-                    if (e && x < a + e->extent[0] && z < b + e->extent[2]) {
-                        return e;
-                    }
-                }
-            }
-            return nullptr;
+        // No two buildings touch, not even at a corner: around each footprint
+        // lie only streets and empty cells.
+        auto at = [&map](int x, int z) {
+            return x < 0 || x > 9 || z < 0 || z > 9 ? '.' : map[z * 11 + x];
         };
         for (int x = 0; x < 10; ++x) {
             for (int z = 0; z < 10; ++z) {
-                const CityElement* here = owner(x, z);
-                if (!dynamic_cast<const BuildingElement*>(here)) {
+                const CityElement* e = grid.cells[x][z];
+                if (!dynamic_cast<const BuildingElement*>(e)) {
                     continue;
                 }
-                for (int dx = -1; dx <= 1; ++dx) {
-                    for (int dz = -1; dz <= 1; ++dz) {
-                        if (x + dx < 0 || x + dx > 9 || z + dz < 0 || z + dz > 9) {
-                            continue;
-                        }
-                        const CityElement* next = owner(x + dx, z + dz);
-                        EXPECT_TRUE(next == here || !dynamic_cast<const BuildingElement*>(next))
-                            << "buildings touch at " << x << "," << z << "\n"
+                const int ex = int(e->extent[0]), ez = int(e->extent[2]);
+                for (int a = x - 1; a <= x + ex; ++a) {
+                    for (int b = z - 1; b <= z + ez; ++b) {
+                        const bool ring = a < x || a == x + ex || b < z || b == z + ez;
+                        EXPECT_TRUE(!ring || std::strchr(".=+", at(a, b)))
+                            << "building at " << x << "," << z << " touches\n"
                             << map;
                     }
                 }
@@ -207,10 +194,7 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
 
         // A crossing image exactly where a street has three or four street neighbours.
         int streets = 0;
-        auto isStreet = [&map](int x, int z) {
-            return x >= 0 && x < 10 && z >= 0 && z < 10 &&
-                   (map[z * 11 + x] == '=' || map[z * 11 + x] == '+');
-        };
+        auto isStreet = [&at](int x, int z) { return at(x, z) == '=' || at(x, z) == '+'; };
         for (int x = 0; x < 10; ++x) {
             for (int z = 0; z < 10; ++z) {
                 if (!isStreet(x, z)) {
@@ -219,7 +203,7 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
                 ++streets;
                 const int n = isStreet(x + 1, z) + isStreet(x - 1, z) + isStreet(x, z + 1) +
                               isStreet(x, z - 1);
-                EXPECT_EQ(map[z * 11 + x] == '+', n > 2) << x << "," << z << "\n" << map;
+                EXPECT_EQ(at(x, z) == '+', n > 2) << x << "," << z << "\n" << map;
                 EXPECT_GE(n, 1) << "a lone street cell at " << x << "," << z;
             }
         }
