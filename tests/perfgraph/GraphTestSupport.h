@@ -12,81 +12,69 @@
 #include "perfgraph/PerfGraphData.h"
 #include "perfgraph/SoPerfGraph.h"
 
-// Initialises the scene library and registers the graph class, once per process.
-inline void initGraphClass() {
-    static bool done = false;
-    if (!done) {
-        SoDB::init();
-        SoPerfGraph::initClass();
-        done = true;
-    }
-}
-
-// A graph whose private record the tests may read and drive.
+// A graph whose private record the tests may read and drive; it registers the
+// class on first use and is unreferenced at the end of the test.
 class ProbeGraph : public SoPerfGraph {
 public:
-    PerfGraphData& record() { return *data; }
+    static void registerOnce() {
+        static bool registered = false;
+        if (!registered) {
+            SoDB::init();
+            SoPerfGraph::initClass();
+            registered = true;
+        }
+    }
+    static ProbeGraph* make() {
+        registerOnce();
+        return new ProbeGraph;
+    }
+    PerfGraphData& d() { return *data; }
 };
 
-// Holds one reference on a graph for the length of a test.
-template <class Graph = ProbeGraph>
-class GraphRef {
-public:
-    GraphRef() : graph(new Graph) { graph->ref(); }
+struct GraphRef {
+    ProbeGraph* graph;
+    explicit GraphRef(ProbeGraph* g = ProbeGraph::make()) : graph(g) { graph->ref(); }
     ~GraphRef() { graph->unref(); }
-    GraphRef(const GraphRef&) = delete;
-    GraphRef& operator=(const GraphRef&) = delete;
-    Graph* operator->() const { return graph; }
-    Graph& operator*() const { return *graph; }
-    Graph* get() const { return graph; }
-
-private:
-    Graph* graph;
+    ProbeGraph* operator->() const { return graph; }
 };
 
-// A clock the tests set by hand.
+// Replaces the graph's clock for the length of a test.
 struct FakeClock {
     inline static double now = 0;
-    static double read() { return now; }
-    FakeClock(double start) : saved(PerfGraphData::timeOfDay) {
+    double (*saved)() = PerfGraphData::timeOfDay;
+    explicit FakeClock(double start) {
         now = start;
-        PerfGraphData::timeOfDay = read;
+        PerfGraphData::timeOfDay = [] { return now; };
     }
     ~FakeClock() { PerfGraphData::timeOfDay = saved; }
-    double (*saved)();
 };
 
-inline std::string labelText(const SoText2* label) {
-    return label->string.getNum() > 0 ? label->string[0].getString() : std::string();
+inline std::string text(const SoText2* label) {
+    return label->string[0].getString();
 }
 
 inline void boundingBoxPass(SoNode* node, short width, short height) {
-    SoGetBoundingBoxAction action(SbViewportRegion(width, height));
-    action.apply(node);
+    SoGetBoundingBoxAction(SbViewportRegion(width, height)).apply(node);
 }
 
 inline SbVec2s imageSize(const PerfGraphData& d) {
     SbVec2s size;
-    int components = 0;
-    d.graphTexture->image.getValue(size, components);
+    int nc = 0;
+    d.graphTexture->image.getValue(size, nc);
     return size;
 }
 
-// Number of bar texels at the start of image row `row`, or -1 when the rest
-// of the row is not all background.
+// Bar texels at the start of an image row; -1 when the rest is not all background.
 inline int barLength(const PerfGraphData& d, int row) {
     SbVec2s size;
-    int components = 0;
-    const unsigned char* pixels = d.graphTexture->image.getValue(size, components);
-    const unsigned char* texel = pixels + row * size[0] * TEXTURE_COMPONENTS;
+    int nc = 0;
+    const unsigned char* t = d.graphTexture->image.getValue(size, nc) + row * size[0] * 4;
     int n = 0;
-    while (n < size[0] && texel[n * TEXTURE_COMPONENTS + 1] == 128 &&
-           texel[n * TEXTURE_COMPONENTS + 3] == 255) {
+    while (n < size[0] && t[n * 4 + 1] == 128 && t[n * 4 + 3] == 255) {
         ++n;
     }
-    for (int i = n; i < size[0]; ++i) {
-        const unsigned char* t = texel + i * TEXTURE_COMPONENTS;
-        if (t[0] != 0 || t[1] != 0 || t[2] != 128 || t[3] != 128) {
+    for (int i = n * 4; i < size[0] * 4; i += 4) {
+        if (t[i] != 0 || t[i + 1] != 0 || t[i + 2] != 128 || t[i + 3] != 128) {
             return -1;
         }
     }
