@@ -44,7 +44,6 @@ TEST(DataFiles, NamesResolveAcrossSeparatorsAndLetterCase) {
 
 TEST(DataFiles, CoinReadsResolvedImagesAndStillReportsMissingOnes) {
     enterDataFolder();
-    installDataFileResolver();  // a second call must not read everything twice
 
     SbImage image;
     EXPECT_TRUE(image.readFile("TEXTURE\\Skybox\\2.JPG"));

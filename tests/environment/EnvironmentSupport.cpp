@@ -17,37 +17,22 @@ void enterDataFolder() {
     installDataFileResolver();
 }
 
-namespace {
-
-void collect(const OctTree& node, std::vector<const SbBox3f*>& boxes) {
+std::vector<const SbBox3f*> boxesInTree(const OctTree& node) {
+    std::vector<const SbBox3f*> boxes;
     for (int i = 0; i < node.objects.getLength(); ++i) {
-        const SbBox3f* box = node.objects[i].box;
-        if (std::find(boxes.begin(), boxes.end(), box) == boxes.end()) {
+        boxes.push_back(node.objects[i].box);
+    }
+    for (const OctTree* child : node.children) {
+        for (const SbBox3f* box : child ? boxesInTree(*child) : std::vector<const SbBox3f*>()) {
             boxes.push_back(box);
         }
     }
-    for (const OctTree* child : node.children) {
-        if (child) {
-            collect(*child, boxes);
-        }
-    }
-}
-
-void record(const SoError* error, void* data) {
-    static_cast<CoinMessages*>(data)->messages.push_back(error->getDebugString().getString());
-}
-
-}  // namespace
-
-std::vector<const SbBox3f*> boxesInTree(const OctTree& tree) {
-    std::vector<const SbBox3f*> boxes;
-    collect(tree, boxes);
+    std::sort(boxes.begin(), boxes.end());
+    boxes.erase(std::unique(boxes.begin(), boxes.end()), boxes.end());
     return boxes;
 }
 
-namespace {
-
-void deleteChildren(OctTree& node) {
+static void deleteChildren(OctTree& node) {
     for (OctTree*& child : node.children) {
         if (child) {
             deleteChildren(*child);
@@ -57,8 +42,6 @@ void deleteChildren(OctTree& node) {
     }
 }
 
-}  // namespace
-
 void releaseTree(OctTree& tree) {
     for (const SbBox3f* box : boxesInTree(tree)) {
         delete box;
@@ -66,16 +49,20 @@ void releaseTree(OctTree& tree) {
     deleteChildren(tree);
 }
 
+static void collect(const SoError* error, void* messages) {
+    static_cast<std::vector<std::string>*>(messages)->push_back(
+        error->getDebugString().getString());
+}
+
+// Coin's default handlers take no data.
 CoinMessages::CoinMessages()
-    : debugHandler(SoDebugError::getHandlerCallback()),
-      debugData(SoDebugError::getHandlerData()),
-      readHandler(SoReadError::getHandlerCallback()),
-      readData(SoReadError::getHandlerData()) {
-    SoDebugError::setHandlerCallback(record, this);
-    SoReadError::setHandlerCallback(record, this);
+    : previousDebug(SoDebugError::getHandlerCallback()),
+      previousRead(SoReadError::getHandlerCallback()) {
+    SoDebugError::setHandlerCallback(collect, &messages);
+    SoReadError::setHandlerCallback(collect, &messages);
 }
 
 CoinMessages::~CoinMessages() {
-    SoDebugError::setHandlerCallback(debugHandler, debugData);
-    SoReadError::setHandlerCallback(readHandler, readData);
+    SoDebugError::setHandlerCallback(previousDebug, nullptr);
+    SoReadError::setHandlerCallback(previousRead, nullptr);
 }

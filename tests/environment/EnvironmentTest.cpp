@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 
 #include "EnvironmentSupport.h"
 #include "city/CityBuilder.h"
@@ -35,7 +34,6 @@ protected:
         root->unref();
         releaseTree(tree);
     }
-
     SoSeparator* root = nullptr;
     OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
 };
@@ -47,66 +45,38 @@ bool imageLoaded(const SoTexture2* texture) {
     return size[0] > 0 && size[1] > 0 && components >= 3;
 }
 
-TEST_F(EnvironmentTest, RootGainsTheSevenNodesInOrderAndEveryFileIsRead) {
+TEST_F(EnvironmentTest, RootGainsTheSevenNodesInOrderAndEveryImageIsRead) {
     CoinMessages coin;
     builder.buildEnvironment(root, tree);
     EXPECT_TRUE(coin.messages.empty()) << coin.messages.front();
     ASSERT_NE(std::getenv("COIN_SHOW_FPS_COUNTER"), nullptr);
     EXPECT_STREQ(std::getenv("COIN_SHOW_FPS_COUNTER"), "1");
 
-    ASSERT_EQ(root->getNumChildren(), 8);
     const SoType types[8] = {
         SoPerspectiveCamera::getClassTypeId(), SoEnvironment::getClassTypeId(),
         SoPointLight::getClassTypeId(),        SoTranslation::getClassTypeId(),
         SoMaterial::getClassTypeId(),          SoTexture2::getClassTypeId(),
         SoSeparator::getClassTypeId(),         SoTranslation::getClassTypeId()};
+    ASSERT_EQ(root->getNumChildren(), 8);
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(root->getChild(i)->getTypeId(), types[i]) << "child " << i;
+        ASSERT_EQ(root->getChild(i)->getTypeId(), types[i]) << "child " << i;
     }
-    EXPECT_FLOAT_EQ(static_cast<SoEnvironment*>(root->getChild(1))->ambientIntensity.getValue(),
-                    0.75f);
-    auto* light = static_cast<SoPointLight*>(root->getChild(2));
-    EXPECT_EQ(light->location.getValue(), SbVec3f(100, -200, 50));
-    EXPECT_FLOAT_EQ(light->intensity.getValue(), 1.0f);
-    // The skybox sits over the city and everything after it is back in place.
+    // The skybox sits over the city, and everything after it is back in place.
     const SbVec3f there = static_cast<SoTranslation*>(root->getChild(3))->translation.getValue();
     const SbVec3f back = static_cast<SoTranslation*>(root->getChild(7))->translation.getValue();
     EXPECT_EQ(there, SbVec3f(15, 0.0005f, 15));
     EXPECT_EQ(there + back, SbVec3f(0, 0, 0));
-    auto* material = static_cast<SoMaterial*>(root->getChild(4));
-    EXPECT_EQ(material->ambientColor[0], SbColor(0.7f, 0.9f, 0.7f));
-    EXPECT_TRUE(material->diffuseColor.isDefault());
     auto* grass = static_cast<SoTexture2*>(root->getChild(5));
     EXPECT_EQ(grass->filename.getValue(), "texture/Trava.jpg");
     EXPECT_TRUE(imageLoaded(grass));
 }
 
-TEST_F(EnvironmentTest, GroundSlabIsFiledAndHalfOpen) {
+TEST_F(EnvironmentTest, GroundSlabCollidesOnlyWithWhatReachesPastTheGroundPlane) {
     builder.buildEnvironment(root, tree);
     const std::vector<const SbBox3f*> boxes = boxesInTree(tree);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0]->getMin(), SbVec3f(-500, 0, -500));
     EXPECT_EQ(boxes[0]->getMax(), SbVec3f(500, 0.001f, 500));
-
-    std::function<bool(const OctTree&, CollisionObject&)> findGround = [&](const OctTree& node,
-                                                                           CollisionObject& found) {
-        if (node.objects.getLength() > 0) {
-            found = node.objects[0];
-            return true;
-        }
-        for (const OctTree* child : node.children) {
-            if (child && findGround(*child, found)) {
-                return true;
-            }
-        }
-        return false;
-    };
-    CollisionObject ground;
-    ASSERT_TRUE(findGround(tree, ground));
-    EXPECT_EQ(ground.owner, nullptr);
-    EXPECT_EQ(ground.sceneNode, root);
-    EXPECT_EQ(SbVec3f(ground.center), SbVec3f(0, 0.0005f, 0));
-    EXPECT_EQ(SbVec3f(ground.dimensions), SbVec3f(1000, 0.1f, 1000));
 
     auto collides = [this](float x, float minY, float maxY) {
         SbBox3f box(x, minY, 2, x + 1, maxY, 3);
@@ -115,6 +85,7 @@ TEST_F(EnvironmentTest, GroundSlabIsFiledAndHalfOpen) {
         tree.remove(probe);
         return hit;
     };
+    // Near the city and at both ends of the tree's region.
     for (float x : {1.0f, -59.0f, 55.0f}) {
         EXPECT_FALSE(collides(x, -1, 0)) << "ending on the ground plane, x " << x;
         EXPECT_TRUE(collides(x, -1, 0.0001f)) << "reaching past it, x " << x;
@@ -123,7 +94,7 @@ TEST_F(EnvironmentTest, GroundSlabIsFiledAndHalfOpen) {
     }
 }
 
-TEST_F(EnvironmentTest, SkyboxFacesCloseTheBoxAndShowTheirImages) {
+TEST_F(EnvironmentTest, SkyboxFacesCloseTheBoxAndShowTheirImagesUpright) {
     CoinMessages coin;
     SoSeparator* skybox = createSkybox();
     skybox->ref();
@@ -135,19 +106,15 @@ TEST_F(EnvironmentTest, SkyboxFacesCloseTheBoxAndShowTheirImages) {
     const SoMFVec2f& uv = static_cast<SoTextureCoordinate2*>(skybox->getChild(1))->point;
     ASSERT_EQ(corners.getNum(), 8);
     ASSERT_EQ(uv.getNum(), 4);
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(corners[i],
-                  SbVec3f(i & 1 ? -1000 : 1000, i & 2 ? -500 : 0, i & 4 ? -1000 : 1000));
-    }
 
     const char* const images[6] = {"Texture\\skybox\\1.jpg", "Texture\\skybox\\4.jpg",
                                    "Texture\\skybox\\3.jpg", "Texture\\skybox\\2.jpg",
                                    "Texture\\skybox\\5.jpg", "Texture\\trava.jpg"};
-    // The constant coordinate of each face: walls at z = 1000, x = 1000,
-    // z = -1000, x = -1000, then the sky and the floor.
+    // Each face's constant coordinate: walls at z = 1000, x = 1000, z = -1000,
+    // x = -1000, then the sky and the floor.
     const int axis[6] = {2, 0, 2, 0, 1, 1};
     const float plane[6] = {1000, 1000, -1000, -1000, -500, 0};
-    SbVec3f panoramaStart[6], panoramaEnd[6];
+    SbVec3f panoramaStart[4], panoramaEnd[4];
     for (int f = 0; f < 6; ++f) {
         auto* texture = static_cast<SoTexture2*>(skybox->getChild(2 + 2 * f));
         auto* strip = static_cast<SoIndexedTriangleStripSet*>(skybox->getChild(3 + 2 * f));
@@ -167,7 +134,7 @@ TEST_F(EnvironmentTest, SkyboxFacesCloseTheBoxAndShowTheirImages) {
             const SbVec2f st = uv[strip->textureCoordIndex[k]];
             EXPECT_EQ(corner[axis[f]], plane[f]) << "face " << f << " corner " << k;
             if (f < 4) {
-                // Walls stand upright: the image's bottom on the floor.
+                // A wall's image stands on the floor and reaches the sky.
                 EXPECT_EQ(st[1], corner[1] == 0 ? 0 : 1) << "face " << f << " corner " << k;
                 if (corner[1] == 0) {
                     (st[0] == 0 ? panoramaStart : panoramaEnd)[f] = corner;
@@ -175,13 +142,7 @@ TEST_F(EnvironmentTest, SkyboxFacesCloseTheBoxAndShowTheirImages) {
             }
         }
     }
-    EXPECT_EQ(
-        uv[static_cast<SoIndexedTriangleStripSet*>(skybox->getChild(3))->textureCoordIndex[0]],
-        SbVec2f(0, 0));
-    EXPECT_EQ(
-        uv[static_cast<SoIndexedTriangleStripSet*>(skybox->getChild(3))->textureCoordIndex[3]],
-        SbVec2f(1, 1));
-    // Walls 1, 2, 3, 4 (faces 0, 3, 2, 1) follow on round the box.
+    // Walls 1, 2, 3, 4 (faces 0, 3, 2, 1) continue one another round the box.
     const int order[4] = {0, 3, 2, 1};
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(panoramaEnd[order[k]], panoramaStart[order[(k + 1) % 4]]) << "wall " << k + 1;

@@ -1,4 +1,4 @@
-#include <Inventor/SbBox3f.h>
+#include <Inventor/SbImage.h>
 #include <Inventor/actions/SoGetBoundingBoxAction.h>
 #include <Inventor/misc/SoChildList.h>
 #include <Inventor/nodes/SoCube.h>
@@ -43,7 +43,7 @@ protected:
         root->unref();
         releaseTree(tree);
     }
-    // The 15-bit draws that rand() will give after srand(seed).
+    // The 15-bit draws that follow srand(seed); reseeds so that they come again.
     static std::vector<int> drawsAfter(unsigned seed, int count) {
         std::srand(seed);
         std::vector<int> draws;
@@ -53,12 +53,11 @@ protected:
         std::srand(seed);
         return draws;
     }
-
     SoSeparator* root = nullptr;
     OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
 };
 
-TEST_F(FlyingObjectTest, TenCraftOfKindTwoDrawSixTimesEachAndAreListedInOrder) {
+TEST_F(FlyingObjectTest, TenCraftDrawSixTimesEachAndAreFiledAndListedInOrder) {
     const std::vector<int> draws = drawsAfter(4242, 61);
     CoinMessages coin;
     builder.createFlyingObjects(2, 10, root, tree);
@@ -71,41 +70,28 @@ TEST_F(FlyingObjectTest, TenCraftOfKindTwoDrawSixTimesEachAndAreListedInOrder) {
     ASSERT_EQ(boxes.size(), 10u);
     for (int i = 0; i < 10; ++i) {
         const CollisionObject& record = *builder.flyingObjects[i];
-        const FlyingObject* craft = record.owner;
-        ASSERT_NE(craft, nullptr);
-        const SbVec3f p(craft->currentPosition);
+        ASSERT_NE(record.owner, nullptr);
+        const SbVec3f p(record.owner->currentPosition);
+        // Draws z, y, x, then blue, green, red.
         const int* r = &draws[6 * i];
         EXPECT_FLOAT_EQ(p[2], static_cast<float>(r[0] / 32768.0 * 25)) << i;
         EXPECT_FLOAT_EQ(p[1], static_cast<float>(r[1] / 32768.0 * 3 - 10)) << i;
         EXPECT_FLOAT_EQ(p[0], static_cast<float>(r[2] / 32768.0 * 25)) << i;
-        EXPECT_TRUE(p[0] >= 0 && p[0] < 25 && p[2] >= 0 && p[2] < 25) << i;
-        EXPECT_TRUE(p[1] >= -10 && p[1] < -7) << i;
-
+        EXPECT_TRUE(p[0] >= 0 && p[0] < 25 && p[2] >= 0 && p[2] < 25 && p[1] >= -10 && p[1] < -7)
+            << i;
         EXPECT_EQ(record.box->getMin(), SbVec3f(p[0] - 0.5f, p[1] - 0.25f, p[2])) << i;
         EXPECT_EQ(record.box->getMax(), p + SbVec3f(0.25f, 0.25f, 0.5f)) << i;
-        EXPECT_EQ(std::count(boxes.begin(), boxes.end(), record.box), 1) << "filed " << i;
-        EXPECT_EQ(SbVec3f(record.center), p);
-        EXPECT_EQ(SbVec3f(record.dimensions), SbVec3f(1, 0.5f, 1));
+        EXPECT_TRUE(std::binary_search(boxes.begin(), boxes.end(), record.box)) << i;
+        EXPECT_EQ(record.owner->orbitRadius, 5);
 
-        EXPECT_EQ(craft->orbitCentre, p);
-        EXPECT_EQ(craft->orbitRadius, 5);
-        EXPECT_EQ(craft->velocity, SbVec3f(0, 0, 0));
-        EXPECT_TRUE(craft->steering);
-        EXPECT_EQ(craft->parentGroup, root);
+        // The root's i-th subtree is this craft's.
         auto* subtree = static_cast<SoSeparator*>(root->getChild(i));
         ASSERT_EQ(subtree->getNumChildren(), 3);
-        EXPECT_EQ(subtree->getChild(0), craft->transformNode);
-        SbVec3f translation, scale;
-        SbRotation rotation, orientation;
-        craft->transformNode->matrix.getValue().getTransform(translation, rotation, scale,
-                                                             orientation);
-        EXPECT_EQ(translation, p);
-        // Blue, green, red in draw order, each scaled into 0 ... 1.
+        EXPECT_EQ(subtree->getChild(0), static_cast<SoNode*>(record.owner->transformNode));
         const SbColor colour = static_cast<SoMaterial*>(subtree->getChild(1))->diffuseColor[0];
         EXPECT_EQ(colour, SbColor(r[5] / 32767.0f, r[4] / 32767.0f, r[3] / 32767.0f)) << i;
-        auto* model = static_cast<SoFile*>(subtree->getChild(2));
-        ASSERT_TRUE(model->isOfType(SoFile::getClassTypeId()));
-        EXPECT_EQ(model->name.getValue(), "/models/Ufo1.wrl");
+        ASSERT_TRUE(subtree->getChild(2)->isOfType(SoFile::getClassTypeId()));
+        EXPECT_EQ(static_cast<SoFile*>(subtree->getChild(2))->name.getValue(), "/models/Ufo1.wrl");
     }
 }
 
@@ -114,7 +100,7 @@ TEST_F(FlyingObjectTest, ModelIsFoundAndIsASmallSaucer) {
     auto* model = static_cast<SoFile*>(static_cast<SoSeparator*>(root->getChild(0))->getChild(2));
     ASSERT_GT(model->getChildren()->getLength(), 0) << "the model was not read";
     if (std::filesystem::exists("/models/Ufo1.wrl")) {
-        GTEST_SKIP() << "a model at /models/Ufo1.wrl is read instead of the project's";
+        GTEST_SKIP() << "the model at /models/Ufo1.wrl is read instead of the project's";
     }
     SoGetBoundingBoxAction measure(SbViewportRegion(100, 100));
     measure.apply(model);
@@ -147,7 +133,6 @@ TEST_F(FlyingObjectTest, KindOneIsATexturedCubeAndBadArgumentsDoNothing) {
     EXPECT_EQ(record.box->getMin(), p - SbVec3f(0.5f, 0.25f, 0.5f));
     EXPECT_EQ(record.box->getMax(), p + SbVec3f(0.5f, 0.25f, 0.5f));
     EXPECT_EQ(record.owner->orbitRadius, 10);
-    EXPECT_EQ(record.owner->kind, 1);
 
     auto* subtree = static_cast<SoSeparator*>(root->getChild(0));
     ASSERT_EQ(subtree->getNumChildren(), 4);
@@ -156,10 +141,7 @@ TEST_F(FlyingObjectTest, KindOneIsATexturedCubeAndBadArgumentsDoNothing) {
     ASSERT_TRUE(texture->isOfType(SoTexture2::getClassTypeId()));
     ASSERT_TRUE(cube->isOfType(SoCube::getClassTypeId()));
     EXPECT_EQ(texture->filename.getValue(), "texture/LetajiciObjekt1.jpg");
-    SbVec2s size;
-    int components;
-    texture->image.getValue(size, components);
-    EXPECT_GT(size[0], 0) << "the craft's image was not read";
+    EXPECT_GT(texture->image.getValue().getSize()[0], 0) << "the craft's image was not read";
     EXPECT_EQ(SbVec3f(cube->width.getValue(), cube->height.getValue(), cube->depth.getValue()),
               SbVec3f(1, 0.25f, 1));
 }
