@@ -1,6 +1,7 @@
 #include "sowin/SoWin.h"
 
 #include <Inventor/Qt/SoQt.h>
+#include <Inventor/SbTime.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/sensors/SoSensorManager.h>
 
@@ -71,6 +72,11 @@ QWidget* SoWin::init(const char* appName, const char* className) {
     mainWidget = SoQt::init(appName, className);
     if (mainWidget) {
         SoDB::getSensorManager()->setChangedCallback(ignoreQueueChange, nullptr);
+        // The delay queue's timeout (a timer sensor) would process it a
+        // second time in some passes. Every pass processes it anyway, so it
+        // cannot starve: push the timeout out of reach. (A zero timeout would
+        // fire on every pass instead.)
+        SoDB::setDelaySensorTimeout(SbTime(1.0e9));
         qApp->installEventFilter(new SensorTimerBlocker);
     }
     return mainWidget;
@@ -101,6 +107,9 @@ unsigned long SoWin::redrawCount() { return redraws; }
 SoWinRenderArea::SoWinRenderArea(QWidget* parent, const char* name, SbBool embed,
                                  SbBool mouseInput, SbBool keyboardInput)
     : SoQtRenderArea(parent, name, embed, mouseInput, keyboardInput) {
+    // The main loop redraws every pass; redraws scheduled on scene changes
+    // would come on top of those.
+    setAutoRedraw(FALSE);
     renderAreas.push_back(this);
 }
 

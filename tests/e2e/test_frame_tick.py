@@ -19,8 +19,10 @@ def main():
     passes, ticks, redraws = (int(v) for v in match.groups())
     print("passes %d ticks %d redraws %d" % (passes, ticks, redraws))
     check(redraws >= 10, "the window redraws continuously (%d redraws)" % redraws)
-    check(ticks >= redraws * 0.8 - 5, "about one tick per redraw, not fewer (%d / %d)" % (ticks, redraws))
-    check(ticks <= redraws * 1.2 + 5, "about one tick per redraw, not more (%d / %d)" % (ticks, redraws))
+    check(abs(ticks - redraws) <= 3 + redraws // 50,
+          "one tick per redraw (%d ticks, %d redraws)" % (ticks, redraws))
+    check(abs(passes - redraws) <= 3 + redraws // 50,
+          "one redraw per pass of the main loop (%d passes, %d redraws)" % (passes, redraws))
 
 
 if __name__ == "__main__":
