@@ -110,6 +110,7 @@ SoWinRenderArea::SoWinRenderArea(QWidget* parent, const char* name, SbBool embed
     // The main loop redraws every pass; redraws scheduled on scene changes
     // would come on top of those.
     setAutoRedraw(FALSE);
+    setSize(SbVec2s(800, 600));
     renderAreas.push_back(this);
 }
 
