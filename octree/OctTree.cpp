@@ -201,21 +201,40 @@ bool OctTree::keepsInsteadOfSplitting(const CollisionObject& record) const {
     return receiving >= 2;
 }
 
-void OctTree::remove(CollisionObject record) {
-    if (objectCount > 0) {
-        int i = 0;
-        while (i != objectCount) {
-            if (objects[i].isSameObject(record)) {
-                objects.removeFast(i);
-                --objectCount;
-            } else {
-                ++i;
-            }
+void OctTree::removeFromList(const CollisionObject& record) {
+    int i = 0;
+    while (i < objectCount) {
+        if (objects[i].isSameObject(record)) {
+            // The last record moves into slot i and is examined next.
+            objects.removeFast(i);
+            --objectCount;
+        } else {
+            ++i;
         }
     }
+}
+
+void OctTree::remove(CollisionObject record) {
+    // Any node's own list may hold the record: the root keeps whatever it is
+    // given before its first split, and a crowded leaf keeps what it refused
+    // to split over.
+    removeFromList(record);
+    // Without a box the record never left the root's list.
+    if (record.box == nullptr) {
+        return;
+    }
+    for (int k = 0; k < 8; ++k) {
+        if (children[k] != nullptr && boxesOverlap(octants[k], *record.box)) {
+            children[k]->remove(record);
+        }
+    }
+}
+
+void OctTree::removeEverywhere(CollisionObject record) {
+    removeFromList(record);
     for (int k = 0; k < 8; ++k) {
         if (children[k] != nullptr) {
-            children[k]->remove(record);
+            children[k]->removeEverywhere(record);
         }
     }
 }

@@ -25,7 +25,13 @@ public:
     static bool boxesOverlap(const SbBox3f& first, const SbBox3f& second);
 
     void insert(CollisionObject record);
+    // Deletes every copy of the record (same box pointer) from this subtree,
+    // descending only into octants the record's box overlaps: a copy is filed
+    // only where it overlaps, and a filed box never changes.
     void remove(CollisionObject record);
+    // The same deletion visiting every node, whatever the box; the reference
+    // the pruned walk is measured and checked against.
+    void removeEverywhere(CollisionObject record);
     // Files the record like insert and reports whether any leaf it reached now
     // holds two overlapping records.
     bool insertAndCheck(CollisionObject record);
@@ -61,6 +67,7 @@ public:
 
 private:
     bool file(const CollisionObject& record, bool check);
+    void removeFromList(const CollisionObject& record);
     bool keepsInsteadOfSplitting(const CollisionObject& record) const;
     void split();
     SbBox3f region() const;

@@ -1,0 +1,181 @@
+// The pruned remove against the walk over every node: the same random
+// sequences of insert, insertAndCheck and remove on two trees must leave every
+// node's list identical, in order, after every operation.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "octree/OctTree.h"
+#include "tests/octree/TreeProbe.h"
+
+namespace {
+
+// Where the two trees first differ, or an empty string.
+std::string firstDifference(const OctTree& pruned, const OctTree& full, const std::string& at) {
+    if (pruned.objectCount != full.objectCount || boxesIn(pruned) != boxesIn(full)) {
+        return "lists differ at " + at;
+    }
+    for (int k = 0; k < 8; ++k) {
+        if ((pruned.children[k] == nullptr) != (full.children[k] == nullptr)) {
+            return "shape differs at " + at;
+        }
+        if (pruned.children[k] != nullptr) {
+            std::string diff =
+                firstDifference(*pruned.children[k], *full.children[k], at + std::to_string(k));
+            if (!diff.empty()) {
+                return diff;
+            }
+        }
+    }
+    return "";
+}
+
+struct Bounds {
+    int nodeBudget;
+    int crowdDepth;
+};
+
+// Boxes on a half-unit lattice over a 16-unit root, so that many start or end
+// on dividing planes; some are flat or thin, some reach outside the root.
+class BoxSource {
+public:
+    explicit BoxSource(unsigned seed) : engine(seed) {}
+
+    SbBox3f* fresh() {
+        SbVec3f lo;
+        SbVec3f hi;
+        for (int axis = 0; axis < 3; ++axis) {
+            lo[axis] = pick(-4, 36) / 2.0f;
+            hi[axis] = lo[axis] + widths[pick(0, 5)];
+        }
+        boxes.emplace_back(lo, hi);
+        return &boxes.back();
+    }
+
+    // Another box with the same corners: a different thing to the tree.
+    SbBox3f* twin(const SbBox3f* box) {
+        boxes.push_back(*box);
+        return &boxes.back();
+    }
+
+    int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(engine); }
+
+private:
+    const float widths[6] = {0.0f, 0.5f, 1.0f, 2.0f, 4.0f, 9.0f};
+    std::mt19937 engine;
+    std::deque<SbBox3f> boxes;
+};
+
+struct Tally {
+    int copiesRemoved = 0;
+    int collisions = 0;
+    int deepest = 0;
+    int largestLeaf = 0;
+};
+
+// Runs one random sequence and adds what it exercised to the tally.
+void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tally) {
+    const SbBox3f region(0, 0, 0, 16, 16, 16);
+    OctTree pruned(region);
+    OctTree full(region);
+    for (OctTree* tree : {&pruned, &full}) {
+        tree->nodeBudget = bounds.nodeBudget;
+        tree->crowdDepth = bounds.crowdDepth;
+    }
+
+    BoxSource source(seed);
+    std::vector<SbBox3f*> filed;
+    std::vector<SbBox3f*> gone;
+    for (int op = 0; op < operations; ++op) {
+        const int roll = source.pick(0, 99);
+        std::string what;
+        if (roll < 55 || filed.empty()) {
+            // A new thing, or now and then a second copy of a filed one.
+            SbBox3f* box = (roll % 10 == 0 && !filed.empty())
+                               ? filed[source.pick(0, static_cast<int>(filed.size()) - 1)]
+                               : source.fresh();
+            const CollisionObject record(0, 0, 0, box);
+            if (roll % 2 == 0) {
+                what = "insert";
+                pruned.insert(record);
+                full.insert(record);
+            } else {
+                what = "insertAndCheck";
+                const bool hit = pruned.insertAndCheck(record);
+                ASSERT_EQ(hit, full.insertAndCheck(record)) << "seed " << seed << " op " << op;
+                tally.collisions += hit;
+            }
+            filed.push_back(box);
+        } else {
+            SbBox3f* box = nullptr;
+            if (roll < 90) {
+                what = "remove of a filed thing";
+                const int index = source.pick(0, static_cast<int>(filed.size()) - 1);
+                box = filed[index];
+                filed.erase(filed.begin() + index);
+                gone.push_back(box);
+            } else if (roll < 95 || gone.empty()) {
+                what = "remove of a twin";
+                box = source.twin(filed[source.pick(0, static_cast<int>(filed.size()) - 1)]);
+            } else {
+                what = "remove of a removed thing";
+                box = gone[source.pick(0, static_cast<int>(gone.size()) - 1)];
+            }
+            const int before = copiesOf(full, box);
+            pruned.remove(CollisionObject(0, 0, 0, box));
+            full.removeEverywhere(CollisionObject(0, 0, 0, box));
+            tally.copiesRemoved += before - copiesOf(full, box);
+            EXPECT_EQ(copiesOf(full, box), 0);
+        }
+        const std::string diff = firstDifference(pruned, full, "root/");
+        ASSERT_EQ(diff, "") << "seed " << seed << ", op " << op << " (" << what << ")";
+    }
+    tally.deepest = std::max(tally.deepest, deepestDepth(full));
+    tally.largestLeaf = std::max(tally.largestLeaf, largestLeaf(full));
+}
+
+TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
+    // A roomy budget, and tight bounds that make crowded leaves keep records.
+    // Either budget stops a chain long before the deepest level.
+    const Bounds roomy{4000, OctTree::defaultCrowdDepth};
+    const Bounds tight{300, 3};
+    for (const Bounds& bounds : {roomy, tight}) {
+        Tally total;
+        for (unsigned seed = 1; seed <= 4; ++seed) {
+            runSequence(seed, bounds, 1500, total);
+            if (HasFatalFailure()) {
+                return;
+            }
+        }
+        // The sequences reached what the pruning must get right.
+        EXPECT_GT(total.copiesRemoved, 1000) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.collisions, 50) << "budget " << bounds.nodeBudget;
+        EXPECT_GE(total.deepest, 4) << "budget " << bounds.nodeBudget;
+        if (bounds.crowdDepth == tight.crowdDepth) {
+            EXPECT_GT(total.largestLeaf, 4) << "crowded leaves keep more than a full leaf";
+        }
+    }
+}
+
+TEST(OctTreeRemoveWalk, RootListBeforeTheFirstSplit) {
+    // Before the first split the root keeps records wherever their boxes lie,
+    // also outside its region and without a box at all.
+    OctTree pruned(SbBox3f(0, 0, 0, 16, 16, 16));
+    SbBox3f outside(40, 40, 40, 41, 41, 41);
+    SbBox3f inside(1, 1, 1, 2, 2, 2);
+    const CollisionObject records[] = {CollisionObject(0, 0, 0, &outside),
+                                       CollisionObject(0, 0, 0, &inside), CollisionObject()};
+    for (const CollisionObject& record : records) {
+        pruned.insert(record);
+    }
+    pruned.remove(records[0]);
+    EXPECT_EQ(boxesIn(pruned), (std::vector<const SbBox3f*>{nullptr, &inside}));
+    pruned.remove(records[2]);
+    EXPECT_EQ(boxesIn(pruned), (std::vector<const SbBox3f*>{&inside}));
+}
+
+}  // namespace
