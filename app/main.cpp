@@ -124,6 +124,7 @@ int main(int, char** argv) {
 
     for (int i = 0; i < cityBuilder.flyingObjects.getLength(); ++i) {
         delete cityBuilder.flyingObjects[i];
+        cityBuilder.flyingObjects[i] = nullptr;
     }
     delete renderArea;
     sceneRoot->unref();

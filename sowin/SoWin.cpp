@@ -76,7 +76,7 @@ QWidget* SoWin::init(const char* appName, const char* className) {
         // second time in some passes. Every pass processes it anyway, so it
         // cannot starve: push the timeout out of reach. (A zero timeout would
         // fire on every pass instead.)
-        SoDB::setDelaySensorTimeout(SbTime(1.0e9));
+        SoDB::setDelaySensorTimeout(SbTime(1.0e6));
         qApp->installEventFilter(new SensorTimerBlocker);
     }
     return mainWidget;
