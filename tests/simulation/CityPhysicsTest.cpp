@@ -135,6 +135,7 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
 #endif
     for (int i = 0; i < craft.getLength(); ++i) {
         delete craft[i];  // as the program's tear-down does
+        cityBuilder.flyingObjects[i] = nullptr;
     }
     root->unref();
 }
