@@ -85,6 +85,7 @@ class Brennoc:
         self.process = subprocess.Popen([BINARY], cwd=DATA_DIR, env=env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
+        self.windows = []
 
     def wait_window(self, timeout=60):
         """Waits for the window titled Brennoc; returns its id."""
@@ -96,6 +97,7 @@ class Brennoc:
             ids = result.stdout.split()
             if ids:
                 self.window = ids[-1]
+                self.windows = ids
                 self.focus()
                 # Let the first frames render.
                 time.sleep(1.0)
@@ -125,9 +127,12 @@ class Brennoc:
 
     def close_window(self):
         """Asks the window to close as a window manager would."""
-        result = self.xvfb.run([WM_CLOSE, self.window])
-        if result.returncode != 0:
-            fail("wm_close failed: " + result.stderr)
+        # Qt gives its inner GL window the title too; only the top-level
+        # window takes the close request, and the search order varies.
+        for window in self.windows:
+            result = self.xvfb.run([WM_CLOSE, window])
+            if result.returncode != 0:
+                fail("wm_close failed: " + result.stderr)
 
     def wait(self, timeout=30):
         """Waits for the end; returns (exit code, stdout bytes, stderr text)."""
