@@ -96,14 +96,21 @@ class Brennoc:
             result = self.xvfb.run(["xdotool", "search", "--name", "^Brennoc$"])
             ids = result.stdout.split()
             if ids:
-                self.window = ids[-1]
+                # Qt also titles a 1 x 1 helper window and the inner GL
+                # window; the largest of them is the one on screen.
                 self.windows = ids
+                self.window = max(ids, key=self._area)
                 self.focus()
                 # Let the first frames render.
                 time.sleep(1.0)
                 return self.window
             time.sleep(0.2)
         fail("no window titled Brennoc within %d s" % timeout)
+
+    def _area(self, window):
+        out = self.xvfb.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values.get("WIDTH", 0)) * int(values.get("HEIGHT", 0))
 
     def _key(self, action, key):
         # Real key events (XTEST) go to the focused window, as a user's would.
