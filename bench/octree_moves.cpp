@@ -8,16 +8,17 @@
 #include <vector>
 
 #include "octree/OctTree.h"
-#include "tests/octree/CityWorkload.h"
+#include "tests/support/CityWorkload.h"
+#include "tests/support/FlatList.h"
 
 namespace {
 
 const unsigned citySeed = 7;
 
 template <class Space>
-void fileCity(Space& space, std::vector<SbBox3f>& statics) {
-    for (SbBox3f& box : statics) {
-        space.insert(CollisionObject(0, 0, 0, &box));
+void fileCity(Space& space) {
+    for (SbBox3f* box : cityBoxes(citySeed)) {
+        space.insert(CollisionObject(0, 0, 0, box));
     }
 }
 
@@ -31,9 +32,8 @@ void reportMoves(benchmark::State& state, int craft, int collisions) {
 
 void BM_TreeMoves(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
-    std::vector<SbBox3f> statics = cityStaticBoxes(citySeed);
     OctTree tree(cityRootBox());
-    fileCity(tree, statics);
+    fileCity(tree);
     CraftSwarm swarm(craft, citySeed);
     swarm.fileAll(tree);
     int collisions = 0;
@@ -47,9 +47,8 @@ void BM_TreeMoves(benchmark::State& state) {
 
 void BM_FlatMoves(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
-    std::vector<SbBox3f> statics = cityStaticBoxes(citySeed);
-    FlatSpace flat;
-    fileCity(flat, statics);
+    FlatList flat;
+    fileCity(flat);
     CraftSwarm swarm(craft, citySeed);
     swarm.fileAll(flat);
     int collisions = 0;
@@ -63,9 +62,8 @@ void BM_FlatMoves(benchmark::State& state) {
 // each move pays once, twice after a collision.
 void BM_TreeRemoveWalk(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
-    std::vector<SbBox3f> statics = cityStaticBoxes(citySeed);
     OctTree tree(cityRootBox());
-    fileCity(tree, statics);
+    fileCity(tree);
     CraftSwarm swarm(craft, citySeed);
     swarm.fileAll(tree);
     SbBox3f absent(1, -1, 1, 2, 0, 2);
@@ -79,9 +77,8 @@ void BM_TreeRemoveWalk(benchmark::State& state) {
 void BM_TreeAfter10000Steps(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        std::vector<SbBox3f> statics = cityStaticBoxes(citySeed);
-        OctTree tree(cityRootBox());
-        fileCity(tree, statics);
+            OctTree tree(cityRootBox());
+        fileCity(tree);
         const int cityNodes = tree.nodeCount();
         CraftSwarm swarm(craft, citySeed);
         swarm.fileAll(tree);

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "perfgraph/PerfGraphData.h"
+#include "perfgraph/internal/PerfGraphData.h"
 #include "perfgraph/SoPerfGraph.h"
 
 namespace {

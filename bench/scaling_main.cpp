@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/scaling_spaces.h"
-#include "bench/scaling_workload.h"
+#include "tests/support/CityWorkload.h"
 
 namespace {
 
@@ -26,9 +26,8 @@ struct Size {
 };
 const Size sizes[] = {{10, 10000}, {30, 4000}, {100, 1500}, {300, 400}, {1000, 80}};
 
-const std::vector<const SbBox3f*>& city() {
-    static const std::vector<const SbBox3f*> boxes = scalingCityBoxes(citySeed);
-    return boxes;
+const std::vector<SbBox3f*>& city() {
+    return cityBoxes(citySeed);
 }
 
 // The first run's outcomes at each size, and which space gave them.

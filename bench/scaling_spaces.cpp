@@ -1,6 +1,6 @@
 #include "bench/scaling_spaces.h"
 
-#include "bench/scaling_workload.h"
+#include "tests/support/CityWorkload.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ struct HalfOpenHit : btBroadphaseAabbCallback {
 
 }  // namespace
 
-OctreeSpace::OctreeSpace(bool everyNode) : tree(scalingRootBox()), everyNode(everyNode) {}
+OctreeSpace::OctreeSpace(bool everyNode) : tree(cityRootBox()), everyNode(everyNode) {}
 
 void OctreeSpace::addStatic(const SbBox3f* box) {
     tree.insert(recordOf(box));
@@ -63,26 +63,23 @@ bool OctreeSpace::tryMove(int, SbBox3f* from, SbBox3f* to) {
 }
 
 void FlatSpace::addStatic(const SbBox3f* box) {
-    boxes.push_back(box);
+    list.insert(recordOf(box));
 }
 
-void FlatSpace::addMover(int index, SbBox3f* box) {
-    if (static_cast<int>(moverSlots.size()) <= index) {
-        moverSlots.resize(index + 1);
-    }
-    moverSlots[index] = boxes.size();
-    boxes.push_back(box);
+void FlatSpace::addMover(int, SbBox3f* box) {
+    list.insert(recordOf(box));
 }
 
-bool FlatSpace::tryMove(int index, SbBox3f*, SbBox3f* to) {
-    const std::size_t self = moverSlots[index];
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        if (i != self && OctTree::boxesOverlap(*to, *boxes[i])) {
-            return true;
-        }
+bool FlatSpace::tryMove(int, SbBox3f* from, SbBox3f* to) {
+    const CollisionObject old = recordOf(from);
+    list.remove(old);
+    const CollisionObject candidate = recordOf(to);
+    if (!list.insertAndCheck(candidate)) {
+        return false;
     }
-    boxes[self] = to;
-    return false;
+    list.remove(candidate);
+    list.insert(old);
+    return true;
 }
 
 BulletSpace::BulletSpace() {

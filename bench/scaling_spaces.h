@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "octree/OctTree.h"
+#include "tests/support/FlatList.h"
 
 // The simulation's own way: take the mover out, file the tried record with
 // insertAndCheck, and on a collision take that out and file the old one back.
@@ -42,9 +43,7 @@ public:
     void endStep() {}
 
 private:
-    std::vector<const SbBox3f*> boxes;
-    // Where each mover's box sits in boxes.
-    std::vector<std::size_t> moverSlots;
+    FlatList list;
 };
 
 // Bullet's dynamic AABB tree broadphase. The tried box is queried against the

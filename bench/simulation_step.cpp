@@ -18,6 +18,7 @@
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
 #include "simulation/SimulationState.h"
+#include "tests/support/SimulationWorld.h"
 
 namespace {
 
@@ -85,18 +86,7 @@ public:
     }
 
     ~World() {
-        SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
-        for (int i = 0; i < craft.getLength(); ++i) {
-            delete craft[i]->owner;
-            delete craft[i]->box;
-            delete craft[i];
-        }
-        craft.truncate(0);
-        delete cameraObject->box;
-        delete cameraObject;
-        cameraObject = nullptr;
-        delete octree;
-        octree = nullptr;
+        releaseSimulationWorld();
         root->unref();
     }
 
@@ -120,7 +110,6 @@ bool collidesWithAny(const SbBox3f& tried, const SbBox3f* self) {
 
 // The same motion and the same box ownership as the real step, without the tree.
 void allPairsStep() {
-    const SbVec3f craftHalf(0.5f, 0.125f, 0.5f);
     const SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
     for (int i = 0; i < craft.getLength(); ++i) {
         CollisionObject& record = *craft[i];
@@ -129,7 +118,7 @@ void allPairsStep() {
         const SbVec3f at(object.currentPosition[0], object.currentPosition[1],
                          object.currentPosition[2]);
         const SbVec3f next = at + object.velocity;
-        SbBox3f* tried = new SbBox3f(next - craftHalf, next + craftHalf);
+        SbBox3f* tried = new SbBox3f(next - craftHalfExtent, next + craftHalfExtent);
         if (!collidesWithAny(*tried, record.box)) {
             delete record.box;
             record.box = tried;

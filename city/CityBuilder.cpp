@@ -59,14 +59,7 @@ void addBuildings(LayoutGrid plocha, const BuildingPass& pass, ElementGrid& grid
 
 CityBuilder::CityBuilder() : grid(new ElementGrid(10, 10)) {}
 
-// The grid and its elements live to the end of the process; only the array goes.
-// The craft's records are deleted by the program's tear-down, which clears
-// their entries; when the process ends without it (Escape), they go here.
-CityBuilder::~CityBuilder() {
-    for (int i = 0; i < flyingObjects.getLength(); ++i) {
-        delete flyingObjects[i];
-    }
-}
+CityBuilder::~CityBuilder() {}
 
 void CityBuilder::generateCity(OctTree& tree) {
     layoutSeed(static_cast<unsigned int>(getpid()));

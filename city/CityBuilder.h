@@ -8,9 +8,14 @@ class OctTree;
 class SoSeparator;
 
 // Builds the world once at start-up: surroundings, city layout, flying craft.
+// Each operation is defined beside what it builds: buildEnvironment in
+// Environment.cpp, createFlyingObjects in FlyingObject.cpp, the rest in
+// CityBuilder.cpp.
 class CityBuilder {
 public:
     CityBuilder();
+    // Releases the array's storage only: the grid and its elements live to
+    // the end of the process, and the craft's records are not the builder's.
     virtual ~CityBuilder();
 
     void buildEnvironment(SoSeparator* root, OctTree& tree);
@@ -19,6 +24,8 @@ public:
     void addCityToScene(SoSeparator* root);
 
     ElementGrid* grid;
-    // The flying craft's records, in creation order.
+    // The flying craft's records, in creation order. The program owns them:
+    // its tear-down deletes them after the main loop, or the simulation step
+    // does before Escape ends the process.
     SbList<CollisionObject*> flyingObjects;
 };

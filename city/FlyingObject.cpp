@@ -53,6 +53,10 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
     const float red = colourChannel();
     material->diffuseColor.setValue(red, green, blue);
 
+    // Every kind keeps its placement and material under its subtree, so that
+    // the group owns them; only the two known kinds add a shape.
+    subtree->addChild(transformNode);
+    subtree->addChild(material);
     if (kind == 1) {
         SoTexture2* texture = new SoTexture2;
         texture->filename = "texture/LetajiciObjekt1.jpg";
@@ -60,16 +64,12 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
         cube->width = 1;
         cube->height = 0.25f;
         cube->depth = 1;
-        subtree->addChild(transformNode);
-        subtree->addChild(material);
         subtree->addChild(texture);
         subtree->addChild(cube);
         orbitRadius = 10;
     } else if (kind == 2) {
         SoFile* model = new SoFile;
         model->name = "/models/Ufo1.wrl";
-        subtree->addChild(transformNode);
-        subtree->addChild(material);
         subtree->addChild(model);
         orbitRadius = 5;
     }

@@ -1,31 +1,29 @@
 #pragma once
 
-#include <Inventor/SoType.h>
 #include <Inventor/fields/SoSFEnum.h>
 #include <Inventor/fields/SoSFVec2f.h>
 #include <Inventor/fields/SoSFVec2s.h>
 #include <Inventor/nodes/SoNode.h>
+#include <Inventor/nodes/SoSubNode.h>
 
-class SoFieldData;
 struct PerfGraphData;
 
 // A small scrolling bar graph of one scalar quantity, laid over the view in
 // screen space: one bar per sample, newest at the right edge, with the
-// top-of-scale value and the average of the last second as labels.
+// top-of-scale value and the average of the last second as labels. The
+// fields are documented in soperfgraph.cpp.
 class SoPerfGraph : public SoNode {
     typedef SoNode inherited;
 
-public:
-    enum HorAlignment { LEFT = 0, CENTER = 1, RIGHT = 2 };
-    enum VertAlignment { BOTTOM = 0, HALF = 1, TOP = 2 };
+    SO_NODE_HEADER(SoPerfGraph);
 
+public:
     // Registers the class; once, after the scene library is initialised.
     static void initClass();
-    static void* createInstance();
-    static SoType getClassTypeId();
-    SoType getTypeId() const override;
-
     SoPerfGraph();
+
+    enum HorAlignment { LEFT = 0, CENTER = 1, RIGHT = 2 };
+    enum VertAlignment { BOTTOM = 0, HALF = 1, TOP = 2 };
 
     // Feeds one sample: rescales if needed, refreshes the labels, paints one
     // row and scrolls the graph by one sample.
@@ -48,7 +46,6 @@ public:
 
 protected:
     ~SoPerfGraph() override;
-    const SoFieldData* getFieldData() const override;
 
     PerfGraphData* data;
 
@@ -62,14 +59,6 @@ public:
     SoSFEnum vertScreenOrigin;
     SoSFEnum horScreenOrigin;
     SoSFVec2f dataScale;
-
-private:
-    void addToFieldData(SoField& field, const char* name);
-    void setEnumType(SoSFEnum& field, const char* enumName);
-
-    static SoType classTypeId;
-    static SoFieldData* fieldData;
-    static const SoFieldData** parentFieldData;
 };
 
 // Rounds x away from zero to 2, 4, 6 or 10 times a power of ten; 0 gives 1 and

@@ -27,12 +27,80 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "perfgraph/PerfGraphAssert.h"
-#include "perfgraph/PerfGraphData.h"
+#include "perfgraph/internal/PerfGraphAssert.h"
+#include "perfgraph/internal/PerfGraphData.h"
 
-SoType SoPerfGraph::classTypeId = SoType::badType();
-SoFieldData* SoPerfGraph::fieldData = nullptr;
-const SoFieldData** SoPerfGraph::parentFieldData = nullptr;
+/*!
+  \class SoPerfGraph
+  A scrolling bar graph of one scalar quantity, drawn over the scene in screen
+  space. Each addValue() adds one bar at the right edge and scrolls the older
+  ones to the left; the upper left label shows the value of a full-height bar,
+  the lower right one the average of the samples of the last second.
+
+  Sizes and positions are fractions of the viewport, plus whole pixels.
+
+  FILE FORMAT/DEFAULTS:
+  \code
+    SoPerfGraph {
+        vertAlignment BOTTOM
+        horAlignment LEFT
+        size 0.35 0.15
+        position 0.03 0.03
+        sizeInPixels 0 0
+        positionInPixels 0 0
+        vertScreenOrigin BOTTOM
+        horScreenOrigin LEFT
+        dataScale 2 1
+    }
+  \endcode
+*/
+
+/*!
+  \var SoSFEnum SoPerfGraph::vertAlignment
+  Which horizontal edge of the graph, or its middle, sits at the anchor point
+  (BOTTOM, HALF or TOP). Default value BOTTOM.
+*/
+/*!
+  \var SoSFEnum SoPerfGraph::horAlignment
+  Which vertical edge of the graph, or its middle, sits at the anchor point
+  (LEFT, CENTER or RIGHT). Default value LEFT.
+*/
+/*!
+  \var SoSFVec2f SoPerfGraph::size
+  Width and height of the graph as fractions of the viewport's width and
+  height. Default value (0.35, 0.15).
+*/
+/*!
+  \var SoSFVec2f SoPerfGraph::position
+  The anchor point, as fractions of the viewport's width and height measured
+  from the screen origin; negative values point left of or below it. Default
+  value (0.03, 0.03).
+*/
+/*!
+  \var SoSFVec2s SoPerfGraph::sizeInPixels
+  Pixels added to the width and height given by size. Default value (0, 0).
+*/
+/*!
+  \var SoSFVec2s SoPerfGraph::positionInPixels
+  Pixels added to the anchor point given by position. Default value (0, 0).
+*/
+/*!
+  \var SoSFEnum SoPerfGraph::vertScreenOrigin
+  The viewport edge, or its middle, from which position's y is measured
+  (BOTTOM, HALF or TOP). Default value BOTTOM.
+*/
+/*!
+  \var SoSFEnum SoPerfGraph::horScreenOrigin
+  The viewport edge, or its middle, from which position's x is measured (LEFT,
+  CENTER or RIGHT). Default value LEFT.
+*/
+/*!
+  \var SoSFVec2f SoPerfGraph::dataScale
+  Screen pixels per image texel: x is the width of one sample's bar, y the
+  pixels per value step. Default value (2, 1).
+*/
+
+SO_NODE_SOURCE(SoPerfGraph);
 
 namespace {
 
@@ -46,19 +114,13 @@ double libraryTimeOfDay() {
 
 }  // namespace
 
-void perfGraphAssertFailed(const char* conditionText, const char* message, const char* file,
-                           int line) {
-    // The source name is the file's base name without directory or extension.
-    const char* name = std::strrchr(file, '/');
-    name = name ? name + 1 : file;
-    const char* dot = std::strrchr(name, '.');
-    int nameLength = dot ? int(dot - name) : int(std::strlen(name));
+void perfGraphAssertFailed(const char* conditionText, const char* message, int line) {
     if (message) {
-        std::fprintf(stderr, "Assertion failed: %s && \"%s\", file %.*s, line %d\n", conditionText,
-                     message, nameLength, name, line);
+        std::fprintf(stderr, "Assertion failed: %s && \"%s\", file soperfgraph, line %d\n",
+                     conditionText, message, line);
     } else {
-        std::fprintf(stderr, "Assertion failed: %s, file %.*s, line %d\n", conditionText,
-                     nameLength, name, line);
+        std::fprintf(stderr, "Assertion failed: %s, file soperfgraph, line %d\n", conditionText,
+                     line);
     }
     std::fflush(stderr);
     std::abort();
@@ -66,6 +128,9 @@ void perfGraphAssertFailed(const char* conditionText, const char* message, const
 
 double (*PerfGraphData::timeOfDay)() = libraryTimeOfDay;
 
+// initClass and the start of the constructor are SO_NODE_INIT_CLASS and
+// SO_NODE_CONSTRUCTOR written out: their checks must stay on in release builds
+// and print in the node's own format, which the macros' assert() does not.
 void SoPerfGraph::initClass() {
     PERFGRAPH_ASSERT(SoPerfGraph::classTypeId == SoType::badType(),
                      "SoPerfGraph::classTypeId == SoType::badType()", "don't init() twice!");
@@ -83,26 +148,11 @@ void SoPerfGraph::initClass() {
     parentFieldData = SoNode::getFieldDataPtr();
 }
 
-void* SoPerfGraph::createInstance() {
-    return new SoPerfGraph;
-}
-
-SoType SoPerfGraph::getClassTypeId() {
-    return classTypeId;
-}
-
-SoType SoPerfGraph::getTypeId() const {
-    return classTypeId;
-}
-
-const SoFieldData* SoPerfGraph::getFieldData() const {
-    return fieldData;
-}
-
 SoPerfGraph::SoPerfGraph() : data(nullptr) {
     SoBase::staticDataLock();
     PERFGRAPH_ASSERT(SoPerfGraph::classTypeId != SoType::badType(),
                      "SoPerfGraph::classTypeId != SoType::badType()", "you forgot init()!");
+    ++classinstances;
     if (!fieldData) {
         fieldData = new SoFieldData(parentFieldData ? *parentFieldData : nullptr);
     }
@@ -110,54 +160,32 @@ SoPerfGraph::SoPerfGraph() : data(nullptr) {
     isBuiltIn = FALSE;
     SoBase::staticDataUnlock();
 
-    vertAlignment.setValue(BOTTOM);
-    addToFieldData(vertAlignment, "vertAlignment");
-    horAlignment.setValue(LEFT);
-    addToFieldData(horAlignment, "horAlignment");
-    size.setValue(0.35f, 0.15f);
-    addToFieldData(size, "size");
-    position.setValue(0.03f, 0.03f);
-    addToFieldData(position, "position");
-    sizeInPixels.setValue(0, 0);
-    addToFieldData(sizeInPixels, "sizeInPixels");
-    positionInPixels.setValue(0, 0);
-    addToFieldData(positionInPixels, "positionInPixels");
-    vertScreenOrigin.setValue(BOTTOM);
-    addToFieldData(vertScreenOrigin, "vertScreenOrigin");
-    horScreenOrigin.setValue(LEFT);
-    addToFieldData(horScreenOrigin, "horScreenOrigin");
-    dataScale.setValue(2.0f, 1.0f);
-    addToFieldData(dataScale, "dataScale");
+    SO_NODE_ADD_FIELD(vertAlignment, (BOTTOM));
+    SO_NODE_ADD_FIELD(horAlignment, (LEFT));
+    SO_NODE_ADD_FIELD(size, (0.35f, 0.15f));
+    SO_NODE_ADD_FIELD(position, (0.03f, 0.03f));
+    SO_NODE_ADD_FIELD(sizeInPixels, (0, 0));
+    SO_NODE_ADD_FIELD(positionInPixels, (0, 0));
+    SO_NODE_ADD_FIELD(vertScreenOrigin, (BOTTOM));
+    SO_NODE_ADD_FIELD(horScreenOrigin, (LEFT));
+    SO_NODE_ADD_FIELD(dataScale, (2.0f, 1.0f));
 
-    fieldData->addEnumValue("VertAlignment", "BOTTOM", BOTTOM);
-    fieldData->addEnumValue("VertAlignment", "HALF", HALF);
-    fieldData->addEnumValue("VertAlignment", "TOP", TOP);
-    setEnumType(vertAlignment, "VertAlignment");
-    setEnumType(vertScreenOrigin, "VertAlignment");
-    fieldData->addEnumValue("HorAlignment", "LEFT", LEFT);
-    fieldData->addEnumValue("HorAlignment", "CENTER", CENTER);
-    fieldData->addEnumValue("HorAlignment", "RIGHT", RIGHT);
-    setEnumType(horAlignment, "HorAlignment");
-    setEnumType(horScreenOrigin, "HorAlignment");
+    SO_NODE_DEFINE_ENUM_VALUE(VertAlignment, BOTTOM);
+    SO_NODE_DEFINE_ENUM_VALUE(VertAlignment, HALF);
+    SO_NODE_DEFINE_ENUM_VALUE(VertAlignment, TOP);
+    SO_NODE_SET_SF_ENUM_TYPE(vertAlignment, VertAlignment);
+    SO_NODE_SET_SF_ENUM_TYPE(vertScreenOrigin, VertAlignment);
+    SO_NODE_DEFINE_ENUM_VALUE(HorAlignment, LEFT);
+    SO_NODE_DEFINE_ENUM_VALUE(HorAlignment, CENTER);
+    SO_NODE_DEFINE_ENUM_VALUE(HorAlignment, RIGHT);
+    SO_NODE_SET_SF_ENUM_TYPE(horAlignment, HorAlignment);
+    SO_NODE_SET_SF_ENUM_TYPE(horScreenOrigin, HorAlignment);
 
     data = new PerfGraphData(this);
 }
 
 SoPerfGraph::~SoPerfGraph() {
     delete data;
-}
-
-void SoPerfGraph::addToFieldData(SoField& field, const char* name) {
-    field.setContainer(this);
-    fieldData->addField(this, name, &field);
-}
-
-void SoPerfGraph::setEnumType(SoSFEnum& field, const char* enumName) {
-    int count = 0;
-    const int* values = nullptr;
-    const SbName* names = nullptr;
-    fieldData->getEnumData(enumName, count, values, names);
-    field.setEnums(count, values, names);
 }
 
 void SoPerfGraph::doAction(SoAction* action) {

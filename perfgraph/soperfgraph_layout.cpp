@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "perfgraph/PerfGraphAssert.h"
-#include "perfgraph/PerfGraphData.h"
+#include "perfgraph/internal/PerfGraphAssert.h"
+#include "perfgraph/internal/PerfGraphData.h"
 #include "perfgraph/SoPerfGraph.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "perfgraph/PerfGraphAssert.h"
-#include "perfgraph/PerfGraphData.h"
+#include "perfgraph/internal/PerfGraphAssert.h"
+#include "perfgraph/internal/PerfGraphData.h"
 #include "perfgraph/SoPerfGraph.h"
 
 namespace {

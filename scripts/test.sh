@@ -30,7 +30,7 @@ run_suite() {
 run_suite "$root/build" --
 if [ "${1:-}" != "--quick" ]; then
     export ASAN_OPTIONS="detect_leaks=1"
-    export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+    export LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     # The two screenshot-timing tests wait for frames that the instrumented
     # build renders several times slower; they run in the normal build.

@@ -16,7 +16,6 @@ namespace {
 const float pi = 3.14159265f;
 const float damping = 0.98f;
 const float steeringDivisor = 5000.0f;
-const SbVec3f craftHalfExtent(0.5f, 0.125f, 0.5f);
 const SbVec3f craftDimensions(1.0f, 0.5f, 1.0f);
 const float cameraHalfExtent = 0.05f;
 const float phaseStep = 0.5f;

@@ -13,6 +13,10 @@ class FlyingObject;
 // replaced as a whole. The boxes of the ground, streets and buildings are
 // never touched.
 
+// Half the size of a flying object's box once it has moved: 1 x 0.25 x 1,
+// centred on its position.
+inline const SbVec3f craftHalfExtent(0.5f, 0.125f, 0.5f);
+
 // The point a flying object steers towards at the given orbit phase (degrees).
 SbVec3f orbitTarget(const FlyingObject& object, float phase);
 

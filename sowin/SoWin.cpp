@@ -8,11 +8,9 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "sowin/SoWinRenderArea.h"
 
@@ -22,9 +20,7 @@
 namespace {
 
 QWidget* mainWidget = nullptr;
-std::vector<SoWinRenderArea*> renderAreas;
 unsigned long passes = 0;
-unsigned long redraws = 0;
 
 // SoQt drives the scene library's sensor queues from Qt timers; its idle
 // timer empties the delay queue as fast as Qt spins, so a sensor that
@@ -94,32 +90,10 @@ void SoWin::mainLoop() {
         }
         sensors->processTimerQueue();
         sensors->processDelayQueue(TRUE);
-        for (SoWinRenderArea* area : renderAreas) {
-            area->render();
-        }
+        SoWinRenderArea::renderAll();
     }
 }
 
 unsigned long SoWin::passCount() { return passes; }
 
-unsigned long SoWin::redrawCount() { return redraws; }
-
-SoWinRenderArea::SoWinRenderArea(QWidget* parent, const char* name, SbBool embed,
-                                 SbBool mouseInput, SbBool keyboardInput)
-    : SoQtRenderArea(parent, name, embed, mouseInput, keyboardInput) {
-    // The main loop redraws every pass; redraws scheduled on scene changes
-    // would come on top of those.
-    setAutoRedraw(FALSE);
-    setSize(SbVec2s(800, 600));
-    renderAreas.push_back(this);
-}
-
-SoWinRenderArea::~SoWinRenderArea() {
-    renderAreas.erase(std::remove(renderAreas.begin(), renderAreas.end(), this),
-                      renderAreas.end());
-}
-
-void SoWinRenderArea::actualRedraw() {
-    SoQtRenderArea::actualRedraw();
-    ++redraws;
-}
+unsigned long SoWin::redrawCount() { return SoWinRenderArea::redrawCount(); }

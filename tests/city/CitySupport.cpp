@@ -165,10 +165,3 @@ void destroyCity(CityBuilder& builder) {
     delete builder.grid;
     builder.grid = nullptr;
 }
-
-// SoDB::init creates its realTime field for the life of the process and Coin
-// never frees it; Coin has no frame pointers, so a report may name only the
-// field's constructor.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:SoDB::createGlobalField\nleak:SoSFTime::createInstance\n";
-}

@@ -146,4 +146,28 @@ TEST_F(FlyingObjectTest, KindOneIsATexturedCubeAndBadArgumentsDoNothing) {
               SbVec3f(1, 0.25f, 1));
 }
 
+TEST_F(FlyingObjectTest, NodesBelongToTheGroupAndRecordsOutliveTheBuilder) {
+    // A kind without a shape still hands its placement and material to the group.
+    FlyingObject shapeless(1, -8, 1, 0, 0, SbVec3f(0, 0, 0), 3, root);
+    ASSERT_EQ(root->getNumChildren(), 1);
+    auto* subtree = static_cast<SoSeparator*>(root->getChild(0));
+    EXPECT_EQ(subtree->findChild(shapeless.transformNode), 0);
+    EXPECT_EQ(subtree->getNumChildren(), 2) << "the material is missing";
+    EXPECT_EQ(shapeless.transformNode->getRefCount(), 1);
+
+    // The records are the program's to delete; the builder going away leaves them.
+    CollisionObject* record = nullptr;
+    {
+        CityBuilder local;
+        local.createFlyingObjects(2, 1, root, tree);
+        record = local.flyingObjects[0];
+    }
+    const std::vector<const SbBox3f*> boxes = boxesInTree(tree);
+    ASSERT_EQ(boxes.size(), 1u);
+    ASSERT_EQ(record->box, boxes[0]) << "the record was freed with the builder";
+    EXPECT_EQ(record->owner->orbitRadius, 5);
+    delete record->owner;
+    delete record;
+}
+
 }  // namespace

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "octree/OctTree.h"
-#include "tests/octree/CityWorkload.h"
 #include "tests/octree/TreeProbe.h"
+#include "tests/support/CityWorkload.h"
 
 namespace {
 
@@ -211,9 +211,8 @@ TEST(OctTreeBound, NodeBudget) {
 TEST(OctTreeBound, CityNeverReachesIt) {
     for (unsigned seed : {1u, 2u, 3u, 4u}) {
         OctTree root(cityRootBox());
-        std::vector<SbBox3f> statics = cityStaticBoxes(seed);
-        for (SbBox3f& b : statics) {
-            root.insert(recordOf(b));
+        for (SbBox3f* b : cityBoxes(seed)) {
+            root.insert(recordOf(*b));
         }
         CraftSwarm swarm(10, seed);
         swarm.fileAll(root);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "perfgraph/PerfGraphData.h"
+#include "perfgraph/internal/PerfGraphData.h"
 #include "perfgraph/SoPerfGraph.h"
 
 // A graph whose private record the tests may read and drive; it registers the

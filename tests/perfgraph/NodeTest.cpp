@@ -12,6 +12,17 @@
 
 #include "GraphTestSupport.h"
 
+// A subclass written with the library's own macros, as drawValue invites.
+class PerfGraphSubclass : public SoPerfGraph {
+    SO_NODE_HEADER(PerfGraphSubclass);
+
+public:
+    static void initClass() { SO_NODE_INIT_CLASS(PerfGraphSubclass, SoPerfGraph, "SoPerfGraph"); }
+    PerfGraphSubclass() { SO_NODE_CONSTRUCTOR(PerfGraphSubclass); }
+};
+
+SO_NODE_SOURCE(PerfGraphSubclass);
+
 namespace {
 
 // Every field in declaration order, as written to a file.
@@ -31,16 +42,23 @@ std::vector<std::pair<std::string, std::string>> fieldTexts(SoFieldContainer* no
 TEST(PerfGraphNode, FieldsEnumerationsAndSubGraphOfAFreshNode) {
     GraphRef graph;
     EXPECT_EQ(SoType::fromName("SoPerfGraph"), SoPerfGraph::getClassTypeId());
-    EXPECT_EQ(fieldTexts(graph.graph), (std::vector<std::pair<std::string, std::string>>{
-                                           {"vertAlignment", "BOTTOM"},
-                                           {"horAlignment", "LEFT"},
-                                           {"size", "0.34999999 0.15000001"},
-                                           {"position", "0.029999999 0.029999999"},
-                                           {"sizeInPixels", "0 0"},
-                                           {"positionInPixels", "0 0"},
-                                           {"vertScreenOrigin", "BOTTOM"},
-                                           {"horScreenOrigin", "LEFT"},
-                                           {"dataScale", "2 1"}}));
+    const std::vector<std::pair<std::string, std::string>> defaults{
+        {"vertAlignment", "BOTTOM"},
+        {"horAlignment", "LEFT"},
+        {"size", "0.34999999 0.15000001"},
+        {"position", "0.029999999 0.029999999"},
+        {"sizeInPixels", "0 0"},
+        {"positionInPixels", "0 0"},
+        {"vertScreenOrigin", "BOTTOM"},
+        {"horScreenOrigin", "LEFT"},
+        {"dataScale", "2 1"}};
+    EXPECT_EQ(fieldTexts(graph.graph), defaults);
+    // A subclass inherits the field description instead of starting empty.
+    PerfGraphSubclass::initClass();
+    PerfGraphSubclass* sub = new PerfGraphSubclass;
+    sub->ref();
+    EXPECT_EQ(fieldTexts(sub), defaults);
+    sub->unref();
     EXPECT_TRUE(graph->horScreenOrigin.set("RIGHT"));
     EXPECT_TRUE(graph->vertAlignment.set("HALF"));
     EXPECT_EQ(graph->horScreenOrigin.getValue(), SoPerfGraph::RIGHT);

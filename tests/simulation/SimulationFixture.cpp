@@ -9,8 +9,10 @@
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "simulation/Motion.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
+#include "tests/support/SimulationWorld.h"
 
 namespace {
 
@@ -71,18 +73,8 @@ void SimulationTest::SetUp() {
 }
 
 void SimulationTest::TearDown() {
-    SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
-    for (int i = 0; i < craft.getLength(); ++i) {
-        delete craft[i]->owner;
-        delete craft[i]->box;
-        delete craft[i];
-    }
-    craft.truncate(0);
-    delete cameraObject->box;
-    delete cameraObject;
-    cameraObject = nullptr;
+    releaseSimulationWorld();
     camera->unref();
-    delete octree;
     root->unref();
 }
 
@@ -108,10 +100,9 @@ FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
     FlyingObject* object =
         new FlyingObject(centre[0], centre[1], centre[2], 0, 0, SbVec3f(0, 0, 0), 2, root);
     object->steering = steering;
-    const SbVec3f half(0.5f, 0.125f, 0.5f);
-    CollisionObject* record =
-        new CollisionObject(1, 0.5f, 1, centre[0], centre[1], centre[2],
-                            new SbBox3f(centre - half, centre + half), object);
+    CollisionObject* record = new CollisionObject(
+        1, 0.5f, 1, centre[0], centre[1], centre[2],
+        new SbBox3f(centre - craftHalfExtent, centre + craftHalfExtent), object);
     octree->insert(*record);
     cityBuilder.flyingObjects.append(record);
     return object;
@@ -123,11 +114,4 @@ void SimulationTest::press(int row, bool pressed) {
 
 void SimulationTest::step(double seconds) {
     simulationStep(SbTime(seconds));
-}
-
-// SoDB::init creates its realTime field for the life of the process and Coin
-// never frees it; that is not a leak of ours. (Coin has no frame pointers, so
-// a report may show only the field's constructor.)
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:SoDB::createGlobalField\nleak:SoSFTime::createInstance\n";
 }

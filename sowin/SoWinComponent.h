@@ -1,5 +1,0 @@
-#pragma once
-
-#include <Inventor/Qt/SoQtComponent.h>
-
-using SoWinComponent = SoQtComponent;

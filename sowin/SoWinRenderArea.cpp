@@ -1,0 +1,41 @@
+#include "sowin/SoWinRenderArea.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+std::vector<SoWinRenderArea*> renderAreas;
+unsigned long redraws = 0;
+
+}  // namespace
+
+SoWinRenderArea::SoWinRenderArea(QWidget* parent, const char* name, SbBool embed,
+                                 SbBool mouseInput, SbBool keyboardInput)
+    : SoQtRenderArea(parent, name, embed, mouseInput, keyboardInput) {
+    // The main loop redraws every pass; redraws scheduled on scene changes
+    // would come on top of those.
+    setAutoRedraw(FALSE);
+    setSize(SbVec2s(800, 600));
+    renderAreas.push_back(this);
+}
+
+SoWinRenderArea::~SoWinRenderArea() {
+    renderAreas.erase(std::remove(renderAreas.begin(), renderAreas.end(), this),
+                      renderAreas.end());
+}
+
+void SoWinRenderArea::renderAll() {
+    for (SoWinRenderArea* area : renderAreas) {
+        area->render();
+    }
+}
+
+unsigned long SoWinRenderArea::redrawCount() {
+    return redraws;
+}
+
+void SoWinRenderArea::actualRedraw() {
+    SoQtRenderArea::actualRedraw();
+    ++redraws;
+}

@@ -1,0 +1,188 @@
+#include "tests/support/CityWorkload.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include "city/CityBuilder.h"
+#include "city/CityElement.h"
+#include "city/CityLayout.h"
+#include "city/ElementGrid.h"
+#include "octree/OctTree.h"
+
+namespace {
+
+// Movers wander over the city and a margin around it, from just above the
+// ground to above the tallest buildings (the y axis points down).
+const SbVec3f wanderMin(-5.0f, -5.0f, -5.0f);
+const SbVec3f wanderMax(15.0f, -0.2f, 15.0f);
+const float damping = 0.98f;
+const float kick = 0.003f;
+const float pullBack = 0.002f;
+
+// Draws of 0 ... 32767, as the program's rand gives them.
+class Draws {
+public:
+    explicit Draws(unsigned seed) : engine(seed) {}
+    int next() { return std::uniform_int_distribution<int>(0, 32767)(engine); }
+
+private:
+    std::mt19937 engine;
+};
+
+unsigned fixedSeed = 0;
+
+void seedFixed(unsigned int) {
+    std::srand(fixedSeed);
+}
+
+void collectBoxes(const OctTree& node, std::vector<SbBox3f*>& boxes) {
+    for (int i = 0; i < node.objectCount; ++i) {
+        SbBox3f* box = node.objects[i].box;
+        bool known = false;
+        for (const SbBox3f* seen : boxes) {
+            known = known || seen == box;
+        }
+        if (!known) {
+            boxes.push_back(box);
+        }
+    }
+    for (const OctTree* child : node.children) {
+        if (child != nullptr) {
+            collectBoxes(*child, boxes);
+        }
+    }
+}
+
+// Lays out the city of seed with the real generator and keeps only its boxes.
+std::vector<SbBox3f*> generateBoxes(unsigned seed) {
+    // The generator seeds itself with the process id; replay a fixed city.
+    fixedSeed = seed;
+    void (*const ownSeed)(unsigned int) = layoutSeed;
+    layoutSeed = seedFixed;
+    CityBuilder builder;
+    OctTree tree(cityRootBox());
+    builder.generateCity(tree);
+    layoutSeed = ownSeed;
+
+    std::vector<SbBox3f*> boxes;
+    boxes.push_back(new SbBox3f(-500, 0, -500, 500, 0.001f, 500));
+    collectBoxes(tree, boxes);
+    boxes.push_back(new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f));
+
+    for (auto& row : builder.grid->cells) {
+        for (CityElement* element : row) {
+            delete element;
+        }
+    }
+    delete builder.grid;
+    return boxes;
+}
+
+bool overlapsAny(const SbBox3f& box, const std::vector<SbBox3f*>& city,
+                 const std::vector<Mover>& placed) {
+    for (const SbBox3f* other : city) {
+        if (OctTree::boxesOverlap(box, *other)) {
+            return true;
+        }
+    }
+    for (const Mover& mover : placed) {
+        if (OctTree::boxesOverlap(box, mover.boxes[mover.current])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+SbBox3f cityRootBox() {
+    return SbBox3f(-60, -110, -60, 60, 10, 60);
+}
+
+const std::vector<SbBox3f*>& cityBoxes(unsigned seed) {
+    // Never freed, so that the boxes stay reachable to the end of the process.
+    static auto* cities = new std::map<unsigned, std::vector<SbBox3f*>>;
+    auto found = cities->find(seed);
+    if (found == cities->end()) {
+        found = cities->emplace(seed, generateBoxes(seed)).first;
+    }
+    return found->second;
+}
+
+CraftSwarm::CraftSwarm(int count, unsigned seed) {
+    Draws draws(seed);
+    crafts.resize(count);
+    for (Craft& craft : crafts) {
+        const float z = static_cast<float>(draws.next() / 32768.0 * 25);
+        const float y = static_cast<float>(draws.next() / 32768.0 * 3 - 10);
+        const float x = static_cast<float>(draws.next() / 32768.0 * 25);
+        craft.position.setValue(x, y, z);
+        craft.velocity.setValue(0, 0, 0);
+        craft.orbitCentre = craft.position;
+        craft.steering = true;
+        craft.boxes[0].setBounds(x - 0.5f, y - 0.25f, z, x + 0.25f, y + 0.25f, z + 0.5f);
+        craft.current = 0;
+    }
+}
+
+SbVec3f CraftSwarm::accelerate(Craft& craft) const {
+    craft.velocity *= 0.98f;
+    SbVec3f steer(0, 0, 0);
+    if (craft.steering) {
+        const float r = 5.0f;
+        float a = r * std::cos(static_cast<float>(M_PI) / orbitPhase);
+        float b = std::sqrt(r * r - a * a);
+        if (orbitPhase >= 90 && orbitPhase < 180) {
+            a = -a;
+        } else if (orbitPhase >= 180 && orbitPhase < 270) {
+            a = -a;
+            b = -b;
+        } else if (orbitPhase >= 270) {
+            b = -b;
+        }
+        const SbVec3f target = craft.orbitCentre + SbVec3f(b, 0, a);
+        steer = (target - craft.position) / 5000.0f;
+    }
+    craft.velocity = craft.velocity + steer + SbVec3f(0, 0.00015f, 0);
+    return craft.position + craft.velocity;
+}
+
+void CraftSwarm::advancePhase() {
+    orbitPhase += 0.5f;
+    if (orbitPhase >= 360) {
+        orbitPhase = 0.001f;
+    }
+}
+
+Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city) : engine(seed) {
+    movers.reserve(count);
+    while (static_cast<int>(movers.size()) < count) {
+        Mover mover;
+        for (int axis = 0; axis < 3; ++axis) {
+            mover.position[axis] =
+                std::uniform_real_distribution<float>(wanderMin[axis], wanderMax[axis])(engine);
+        }
+        mover.velocity.setValue(0, 0, 0);
+        mover.current = 0;
+        mover.boxes[0].setBounds(mover.position - craftHalfExtent,
+                                 mover.position + craftHalfExtent);
+        if (!overlapsAny(mover.boxes[0], city, movers)) {
+            movers.push_back(mover);
+        }
+    }
+}
+
+SbVec3f Movers::nextPosition(Mover& mover) {
+    std::uniform_real_distribution<float> draw(-kick, kick);
+    mover.velocity *= damping;
+    for (int axis = 0; axis < 3; ++axis) {
+        mover.velocity[axis] += draw(engine);
+        if (mover.position[axis] < wanderMin[axis]) {
+            mover.velocity[axis] += pullBack;
+        } else if (mover.position[axis] > wanderMax[axis]) {
+            mover.velocity[axis] -= pullBack;
+        }
+    }
+    return mover.position + mover.velocity;
+}
