@@ -77,7 +77,7 @@ void BM_TreeRemoveWalk(benchmark::State& state) {
 void BM_TreeAfter10000Steps(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
     for (auto _ : state) {
-            OctTree tree(cityRootBox());
+        OctTree tree(cityRootBox());
         fileCity(tree);
         const int cityNodes = tree.nodeCount();
         CraftSwarm swarm(craft, citySeed);

@@ -4,6 +4,7 @@
 #include <Inventor/SbTime.h>
 #include <Inventor/SoDB.h>
 #include <Inventor/sensors/SoSensorManager.h>
+#include <dlfcn.h>
 
 #include <QApplication>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "sowin/SoWinRenderArea.h"
 
@@ -22,24 +24,54 @@ namespace {
 QWidget* mainWidget = nullptr;
 unsigned long passes = 0;
 
-// SoQt drives the scene library's sensor queues from Qt timers; its idle
-// timer empties the delay queue as fast as Qt spins, so a sensor that
-// reschedules itself would fire many times per redraw. The main loop below
-// does that work itself, once per pass: the queue-change notification that
-// arms those timers is ignored, and any of them that still fires is stopped.
+// SoQt drives the scene library's sensor queues from three Qt timers of its
+// own; its idle timer empties the delay queue as fast as Qt spins, so a
+// sensor that reschedules itself would fire many times per redraw. The main
+// loop below does that work itself, once per pass: the queue-change
+// notification that arms those timers is ignored, and any of them that still
+// fires is stopped. Other timers of the process run as they are.
 void ignoreQueueChange(void*) {}
 
 class SensorTimerBlocker : public QObject {
+public:
+    SensorTimerBlocker() {
+        // SoQt keeps the timers in static members of its private class
+        // SoQtP, exported but declared in no public header: look them up by
+        // their symbol names.
+        const char* const names[] = {"_ZN5SoQtP15timerqueuetimerE", "_ZN5SoQtP9idletimerE",
+                                     "_ZN5SoQtP17delaytimeouttimerE"};
+        for (const char* name : names) {
+            if (void* symbol = dlsym(RTLD_DEFAULT, name)) {
+                sensorTimers.push_back(static_cast<QTimer* const*>(symbol));
+            }
+        }
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Timer) {
-            if (QTimer* timer = qobject_cast<QTimer*>(watched)) {
-                timer->stop();
+        if (event->type() == QEvent::Timer && drivesSensors(watched)) {
+            static_cast<QTimer*>(watched)->stop();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    bool drivesSensors(const QObject* object) const {
+        // A SoQt built without those names: every QTimer may be one of them.
+        if (sensorTimers.size() != 3) {
+            return qobject_cast<const QTimer*>(object) != nullptr;
+        }
+        for (QTimer* const* timer : sensorTimers) {
+            if (*timer && *timer == object) {
                 return true;
             }
         }
         return false;
     }
+
+    // Where SoQt keeps each timer; null until SoQt creates it.
+    std::vector<QTimer* const*> sensorTimers;
 };
 
 bool displayCanBeOpened() {

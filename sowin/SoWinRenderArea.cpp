@@ -10,8 +10,8 @@ unsigned long redraws = 0;
 
 }  // namespace
 
-SoWinRenderArea::SoWinRenderArea(QWidget* parent, const char* name, SbBool embed,
-                                 SbBool mouseInput, SbBool keyboardInput)
+SoWinRenderArea::SoWinRenderArea(QWidget* parent, const char* name, SbBool embed, SbBool mouseInput,
+                                 SbBool keyboardInput)
     : SoQtRenderArea(parent, name, embed, mouseInput, keyboardInput) {
     // The main loop redraws every pass; redraws scheduled on scene changes
     // would come on top of those.
@@ -21,8 +21,7 @@ SoWinRenderArea::SoWinRenderArea(QWidget* parent, const char* name, SbBool embed
 }
 
 SoWinRenderArea::~SoWinRenderArea() {
-    renderAreas.erase(std::remove(renderAreas.begin(), renderAreas.end(), this),
-                      renderAreas.end());
+    renderAreas.erase(std::remove(renderAreas.begin(), renderAreas.end(), this), renderAreas.end());
 }
 
 void SoWinRenderArea::renderAll() {

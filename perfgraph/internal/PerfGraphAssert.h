@@ -5,11 +5,11 @@
 // Each failure prints its condition, message, the node's source name
 // "soperfgraph" (whichever of its files the check is in) and the line, then
 // stops the program.
-#define PERFGRAPH_ASSERT(condition, conditionText, message)              \
-    do {                                                                 \
-        if (!(condition)) {                                              \
-            perfGraphAssertFailed(conditionText, message, __LINE__);     \
-        }                                                                \
+#define PERFGRAPH_ASSERT(condition, conditionText, message)          \
+    do {                                                             \
+        if (!(condition)) {                                          \
+            perfGraphAssertFailed(conditionText, message, __LINE__); \
+        }                                                            \
     } while (0)
 
 // message may be null when the condition says it all.

@@ -17,7 +17,8 @@ TEST(NiceCeiling, TwoFourSixOrTenTimesAPowerOfTen) {
         EXPECT_FLOAT_EQ(niceCeiling(c[0]), c[1]) << c[0];
     }
     EXPECT_EQ(niceCeiling(inf), inf);
-    EXPECT_DEATH(niceCeiling(std::nanf("")), "Assertion failed: i>=1, file soperfgraph, line [0-9]+");
+    EXPECT_DEATH(niceCeiling(std::nanf("")),
+                 "Assertion failed: i>=1, file soperfgraph, line [0-9]+");
 }
 
 TEST(PerfGraphSamples, ScaleGrowsAtOnceShrinksWithHeadroomAndRescansWhenTheMaximumLeaves) {
