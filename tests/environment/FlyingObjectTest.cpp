@@ -16,6 +16,7 @@
 
 #include "EnvironmentSupport.h"
 #include "city/CityBuilder.h"
+#include "city/ElementGrid.h"
 #include "city/FlyingObject.h"
 #include "octree/OctTree.h"
 
@@ -161,6 +162,7 @@ TEST_F(FlyingObjectTest, NodesBelongToTheGroupAndRecordsOutliveTheBuilder) {
         CityBuilder local;
         local.createFlyingObjects(2, 1, root, tree);
         record = local.flyingObjects[0];
+        delete local.grid;
     }
     const std::vector<const SbBox3f*> boxes = boxesInTree(tree);
     ASSERT_EQ(boxes.size(), 1u);
