@@ -4,6 +4,7 @@
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoOneShotSensor.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +14,9 @@
 #include "app/KeyStateTable.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "octreeview/OctTreeView.h"
 #include "perfgraph/SoPerfGraph.h"
+#include "simulation/Motion.h"
 #include "sowin/SoWin.h"
 #include "sowin/SoWinRenderArea.h"
 
@@ -55,6 +58,19 @@ void reportFrameStats() {
         std::fprintf(stderr, "\nframe stats: passes %lu ticks %lu redraws %lu\n",
                      SoWin::passCount(), frameTickCount(), SoWin::redrawCount());
     }
+}
+
+// Key O switches the octree overlay. The scene's keyboard callback takes every
+// key event, so the render area hands events here first. The overlay watches
+// the moves only while it is on.
+SbBool octreeOverlayKey(void* data, const SoEvent* event) {
+    OctTreeView* overlay = static_cast<OctTreeView*>(data);
+    if (!overlay->handleEvent(event)) {
+        return FALSE;
+    }
+    moveObserver = overlay->isOn() ? OctTreeView::observeMove : nullptr;
+    moveObserverData = overlay;
+    return TRUE;
 }
 
 }  // namespace
@@ -110,12 +126,17 @@ int main(int, char** argv) {
     fpsGraph = newGraph(0.16f);
     sceneRoot->insertChild(fpsGraph, 0);
 
+    OctTreeView* octreeOverlay = new OctTreeView(octree);
+    octreeOverlay->seed = getpid();  // generateCity's seed; to become cityBuilder.seed
+    sceneRoot->addChild(octreeOverlay->getSceneGraph());
+
     for (const char* line : helpText) {
         std::printf("%s", line);
     }
 
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
+    renderArea->setEventFilter(octreeOverlayKey, octreeOverlay);
     renderArea->setTitle("Brennoc");
     renderArea->show();
     SoWin::show(mainWindow);
@@ -127,6 +148,8 @@ int main(int, char** argv) {
         cityBuilder.flyingObjects[i] = nullptr;
     }
     delete renderArea;
+    moveObserver = nullptr;
+    delete octreeOverlay;
     sceneRoot->unref();
     reportFrameStats();
     return 0;

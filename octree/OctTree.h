@@ -42,6 +42,12 @@ public:
     // Bytes held by this subtree's nodes and their record lists.
     std::size_t memoryBytes() const;
 
+    // A read-only walk: calls visit for every leaf of this subtree (a node
+    // without children) with the leaf's region, and returns how many nodes
+    // the subtree has.
+    using LeafVisitor = void (*)(void* data, const OctTree& leaf, const SbBox3f& region);
+    int walkLeaves(LeafVisitor visit, void* data) const;
+
     int objectCount;
     int depth;
     int nodeCapacity;

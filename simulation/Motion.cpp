@@ -39,6 +39,12 @@ SbBox3f* cameraBoxAround(const SbVec3f& centre) {
     return boxAround(centre, SbVec3f(cameraHalfExtent, cameraHalfExtent, cameraHalfExtent));
 }
 
+void tellMoveObserver(const CollisionObject& tried, bool refused) {
+    if (moveObserver) {
+        moveObserver(moveObserverData, tried, refused);
+    }
+}
+
 SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
     if (!object.steering) {
         return SbVec3f(0, 0, 0);
@@ -47,6 +53,9 @@ SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
 }
 
 }  // namespace
+
+MoveObserver moveObserver = nullptr;
+void* moveObserverData = nullptr;
 
 SbVec3f orbitTarget(const FlyingObject& object, float phase) {
     const float r = object.orbitRadius;
@@ -103,7 +112,9 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
         if (object.transformNode) {
             object.transformNode->matrix.setValue(object.transform);
         }
+        tellMoveObserver(candidate, false);
     } else {
+        tellMoveObserver(candidate, true);
         octree->remove(candidate.copy());
         delete tried;
         octree->insert(craftRecord(positionOf(object), record.box, &object));
@@ -154,8 +165,10 @@ bool moveCamera(float frameFactor) {
         delete cameraObject->box;
         delete cameraObject;
         cameraObject = candidate;
+        tellMoveObserver(*candidate, false);
         return true;
     }
+    tellMoveObserver(*candidate, true);
     cameraVelocity.setValue(0, 0, 0);
     octree->remove(candidate->copy());
     delete candidate->box;

@@ -17,6 +17,12 @@ class FlyingObject;
 // centred on its position.
 inline const SbVec3f craftHalfExtent(0.5f, 0.125f, 0.5f);
 
+// Told of every move tried in the octree: the tried record and whether the
+// tree refused it. Null unless someone watches (the octree overlay, while on).
+using MoveObserver = void (*)(void* data, const CollisionObject& tried, bool refused);
+extern MoveObserver moveObserver;
+extern void* moveObserverData;
+
 // The point a flying object steers towards at the given orbit phase (degrees).
 SbVec3f orbitTarget(const FlyingObject& object, float phase);
 

@@ -38,3 +38,15 @@ void SoWinRenderArea::actualRedraw() {
     SoQtRenderArea::actualRedraw();
     ++redraws;
 }
+
+void SoWinRenderArea::setEventFilter(EventFilter filter, void* data) {
+    eventFilter = filter;
+    eventFilterData = data;
+}
+
+SbBool SoWinRenderArea::processSoEvent(const SoEvent* const event) {
+    if (eventFilter && eventFilter(eventFilterData, event)) {
+        return TRUE;
+    }
+    return SoQtRenderArea::processSoEvent(event);
+}

@@ -5,6 +5,10 @@
 // A render area that the main loop redraws once per pass.
 class SoWinRenderArea : public SoQtRenderArea {
 public:
+    // Sees every event before the scene graph does; an event it returns TRUE
+    // for goes no further.
+    using EventFilter = SbBool (*)(void* data, const SoEvent* event);
+
     SoWinRenderArea(QWidget* parent = nullptr, const char* name = nullptr, SbBool embed = TRUE,
                     SbBool mouseInput = TRUE, SbBool keyboardInput = TRUE);
     ~SoWinRenderArea() override;
@@ -14,6 +18,13 @@ public:
     // Redraws so far, of all render areas together.
     static unsigned long redrawCount();
 
+    void setEventFilter(EventFilter filter, void* data);
+
 protected:
     void actualRedraw() override;
+    SbBool processSoEvent(const SoEvent* const event) override;
+
+private:
+    EventFilter eventFilter = nullptr;
+    void* eventFilterData = nullptr;
 };

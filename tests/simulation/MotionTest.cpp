@@ -1,6 +1,8 @@
 #include <Inventor/nodes/SoMatrixTransform.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 
+#include <vector>
+
 #include "SimulationFixture.h"
 #include "app/Globals.h"
 #include "app/KeyStateTable.h"
@@ -122,6 +124,44 @@ TEST_F(MotionTest, CameraStopsAtTheGroundAndItsRecordIsRebuiltWherePhysicsResume
     const std::map<const SbBox3f*, int> copies = copiesInTree();
     EXPECT_EQ(copies.size(), 2u);
     EXPECT_EQ(copies.count(cameraObject->box), 1u);
+}
+
+struct SeenMove {
+    const FlyingObject* owner;
+    SbBox3f tried;
+    bool refused;
+};
+
+void recordMove(void* seen, const CollisionObject& tried, bool refused) {
+    static_cast<std::vector<SeenMove>*>(seen)->push_back(
+        SeenMove{tried.owner, *tried.box, refused});
+}
+
+TEST_F(MotionTest, AnObserverIsToldOfEveryTriedMoveWithItsBoxAndWhetherItWasRefused) {
+    addGround();
+    FlyingObject* craft = addCraft(SbVec3f(2, -0.2f, 2), true);
+    craft->velocity.setValue(0.01f, 0.1f, 0);  // into the ground: refused
+    placeCamera(SbVec3f(5, -20, 5));
+    std::vector<SeenMove> seen;
+    moveObserver = recordMove;
+    moveObserverData = &seen;
+    physicsEnabled = true;
+    step();
+    moveObserver = nullptr;
+
+    ASSERT_EQ(seen.size(), 2u) << "the craft's move, then the camera's";
+    EXPECT_EQ(seen[0].owner, craft);
+    EXPECT_TRUE(seen[0].refused);
+    // About one step of its velocity (0.1 down) on from where it stays.
+    EXPECT_NEAR(centreOf(seen[0].tried)[1], -0.2f + 0.1f * 0.98f, 1e-3f);
+    EXPECT_NEAR(centreOf(seen[0].tried)[0], 2.01f, 5e-3f);
+    EXPECT_EQ(seen[0].tried.getMax()[0] - seen[0].tried.getMin()[0], 1.0f);
+    EXPECT_EQ(seen[1].owner, nullptr);
+    EXPECT_FALSE(seen[1].refused);
+    EXPECT_EQ(seen[1].tried, *cameraObject->box) << "the accepted box is the camera's new one";
+
+    step();
+    EXPECT_EQ(seen.size(), 2u) << "no observer, no reports";
 }
 
 }  // namespace

@@ -1,0 +1,17 @@
+#include "octree/OctTree.h"
+
+int OctTree::walkLeaves(LeafVisitor visit, void* data) const {
+    int nodes = 1;
+    bool leaf = true;
+    for (const OctTree* child : children) {
+        if (child != nullptr) {
+            leaf = false;
+            nodes += child->walkLeaves(visit, data);
+        }
+    }
+    if (leaf) {
+        // A node keeps no box of its own; its octants span it.
+        visit(data, *this, SbBox3f(octants[0].getMin(), octants[7].getMax()));
+    }
+    return nodes;
+}

@@ -1,0 +1,331 @@
+#include "octreeview/OctTreeView.h"
+
+#include <Inventor/events/SoKeyboardEvent.h>
+#include <Inventor/nodes/SoAnnotation.h>
+#include <Inventor/nodes/SoBaseColor.h>
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoDrawStyle.h>
+#include <Inventor/nodes/SoFont.h>
+#include <Inventor/nodes/SoIndexedLineSet.h>
+#include <Inventor/nodes/SoLightModel.h>
+#include <Inventor/nodes/SoOrthographicCamera.h>
+#include <Inventor/nodes/SoResetTransform.h>
+#include <Inventor/nodes/SoSeparator.h>
+#include <Inventor/nodes/SoSwitch.h>
+#include <Inventor/nodes/SoText2.h>
+#include <Inventor/nodes/SoTexture2.h>
+#include <Inventor/nodes/SoTranslation.h>
+#include <Inventor/sensors/SoOneShotSensor.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "octree/CollisionObject.h"
+#include "octree/OctTree.h"
+
+namespace {
+
+// After the frame tick (default priority 100), before any redraw (10000).
+const uint32_t sensorPriority = 200;
+
+// Text in screen space: this camera maps -1..1 onto the whole viewport.
+SoSeparator* newTextPart(SoText2* text) {
+    SoSeparator* part = new SoSeparator;
+    SoOrthographicCamera* camera = new SoOrthographicCamera;
+    camera->viewportMapping = SoCamera::LEAVE_ALONE;
+    camera->position.setValue(0, 0, 5);
+    camera->height = 2;
+    part->addChild(camera);
+    SoBaseColor* colour = new SoBaseColor;
+    colour->rgb.setValue(1, 1, 1);
+    part->addChild(colour);
+    SoFont* font = new SoFont;
+    font->size = 12;
+    part->addChild(font);
+    SoTranslation* topLeft = new SoTranslation;
+    topLeft->translation.setValue(-0.98f, 0.94f, 0);
+    part->addChild(topLeft);
+    part->addChild(text);
+    return part;
+}
+
+SoIndexedLineSet* newLineSet() {
+    SoIndexedLineSet* lines = new SoIndexedLineSet;
+    lines->coordIndex.setNum(0);
+    return lines;
+}
+
+SoCoordinate3* newCoordinates() {
+    SoCoordinate3* coordinates = new SoCoordinate3;
+    coordinates->point.setNum(0);
+    return coordinates;
+}
+
+void putCorners(SbVec3f* corners, const SbVec3f& min, const SbVec3f& max) {
+    for (int k = 0; k < 8; ++k) {
+        corners[k].setValue((k & 4) ? max[0] : min[0], (k & 2) ? max[1] : min[1],
+                            (k & 1) ? max[2] : min[2]);
+    }
+}
+
+void putBoxIndices(int32_t* indices, int firstCorner) {
+    for (int i = 0; i < OctTreeView::boxIndexCount; ++i) {
+        const int index = OctTreeView::boxIndices[i];
+        indices[i] = index < 0 ? -1 : firstCorner + index;
+    }
+}
+
+}  // namespace
+
+const SbColor OctTreeView::countColours[countClasses] = {
+    SbColor(0.2f, 0.9f, 0.3f),    // 1 record: green
+    SbColor(0.95f, 0.9f, 0.2f),   // 2: yellow
+    SbColor(1.0f, 0.55f, 0.1f),   // 3: orange
+    SbColor(1.0f, 0.15f, 0.15f),  // 4, a full leaf: red
+    SbColor(0.9f, 0.2f, 0.9f),    // more: magenta
+};
+const SbColor OctTreeView::refusedColour(0.1f, 0.95f, 1.0f);  // cyan
+
+// Both faces across x as one loop through corner 0 and 4, then the three
+// remaining edges along x.
+const int OctTreeView::boxIndices[boxIndexCount] = {0,  1, 3, 2,  0, 4, 5,  7, 6, 4,
+                                                    -1, 1, 5, -1, 3, 7, -1, 2, 6, -1};
+
+OctTreeView::OctTreeView(const OctTree* tree)
+    : seed(0),
+      tree(tree),
+      treeMayHaveChanged(true),
+      leafRebuildCount(0),
+      triedSinceUpdate(0),
+      refusedSinceUpdate(0) {
+    sceneGraph = new SoSwitch;
+    sceneGraph->ref();
+    sceneGraph->whichChild = SO_SWITCH_NONE;
+
+    // Drawn after the scene, over it.
+    SoAnnotation* overlay = new SoAnnotation;
+    sceneGraph->addChild(overlay);
+    overlay->addChild(new SoResetTransform);
+    overlay->addChild(new SoTexture2);  // no image: no texture
+    SoLightModel* unlit = new SoLightModel;
+    unlit->model = SoLightModel::BASE_COLOR;
+    overlay->addChild(unlit);
+
+    SoSeparator* leafPart = new SoSeparator;
+    overlay->addChild(leafPart);
+    SoDrawStyle* thin = new SoDrawStyle;
+    thin->lineWidth = 1;
+    leafPart->addChild(thin);
+    leafCorners = newCoordinates();
+    leafPart->addChild(leafCorners);
+    for (int c = 0; c < countClasses; ++c) {
+        SoBaseColor* colour = new SoBaseColor;
+        colour->rgb = countColours[c];
+        leafPart->addChild(colour);
+        leafLines[c] = newLineSet();
+        leafPart->addChild(leafLines[c]);
+    }
+
+    SoSeparator* refusedPart = new SoSeparator;
+    overlay->addChild(refusedPart);
+    SoDrawStyle* thick = new SoDrawStyle;
+    thick->lineWidth = 3;
+    refusedPart->addChild(thick);
+    SoBaseColor* colour = new SoBaseColor;
+    colour->rgb = refusedColour;
+    refusedPart->addChild(colour);
+    refusedCorners = newCoordinates();
+    refusedPart->addChild(refusedCorners);
+    refusedLines = newLineSet();
+    refusedPart->addChild(refusedLines);
+
+    numbersText = new SoText2;
+    overlay->addChild(newTextPart(numbersText));
+
+    sensor = new SoOneShotSensor(onSensor, this);
+    sensor->setPriority(sensorPriority);
+}
+
+OctTreeView::~OctTreeView() {
+    delete sensor;
+    sceneGraph->unref();
+}
+
+bool OctTreeView::isOn() const {
+    return sceneGraph->whichChild.getValue() != SO_SWITCH_NONE;
+}
+
+void OctTreeView::setOn(bool on) {
+    if (on == isOn()) {
+        return;
+    }
+    sceneGraph->whichChild = on ? 0 : SO_SWITCH_NONE;
+    if (on) {
+        treeMayHaveChanged = true;
+        sensor->schedule();
+        return;
+    }
+    // What happens while off is not counted; the next switch-on starts afresh.
+    sensor->unschedule();
+    flashes.clear();
+    lastSecond.clear();
+    triedSinceUpdate = 0;
+    refusedSinceUpdate = 0;
+    shown.tried = 0;
+    shown.refused = 0;
+}
+
+bool OctTreeView::handleEvent(const SoEvent* event) {
+    if (SoKeyboardEvent::isKeyPressEvent(event, SoKeyboardEvent::O)) {
+        setOn(!isOn());
+        return true;
+    }
+    return SoKeyboardEvent::isKeyReleaseEvent(event, SoKeyboardEvent::O);
+}
+
+void OctTreeView::onSensor(void* view, SoSensor* sensor) {
+    OctTreeView* self = static_cast<OctTreeView*>(view);
+    self->update(SbTime::getTimeOfDay());
+    if (self->isOn()) {
+        static_cast<SoOneShotSensor*>(sensor)->schedule();
+    }
+}
+
+void OctTreeView::observeMove(void* view, const CollisionObject& tried, bool refused) {
+    static_cast<OctTreeView*>(view)->moveTried(tried, refused);
+}
+
+void OctTreeView::moveTried(const CollisionObject& tried, bool refused) {
+    // Every move takes a record out and files one, so the tree may change.
+    treeMayHaveChanged = true;
+    ++triedSinceUpdate;
+    if (refused) {
+        ++refusedSinceUpdate;
+        if (tried.box) {
+            // The flash starts at the next update.
+            flashes[tried.owner] = Flash{*tried.box, SbTime::zero()};
+        }
+    }
+}
+
+void OctTreeView::update(const SbTime& now) {
+    countMoves(now);
+    if (treeMayHaveChanged) {
+        treeMayHaveChanged = false;
+        readTree();
+    }
+    updateFlashes(now);
+    updateText();
+}
+
+void OctTreeView::visitLeaf(void* view, const OctTree& leaf, const SbBox3f& region) {
+    OctTreeView* self = static_cast<OctTreeView*>(view);
+    Numbers& counting = self->counting;
+    if (leaf.depth > counting.deepest) {
+        counting.deepest = leaf.depth;
+    }
+    if (leaf.objectCount > 0) {
+        counting.records += leaf.objectCount;
+        ++counting.leaves;
+        self->reading.push_back(Leaf{region.getMin(), region.getMax(), leaf.objectCount});
+    }
+}
+
+void OctTreeView::readTree() {
+    reading.clear();
+    counting = Numbers();
+    counting.nodes = tree->walkLeaves(visitLeaf, this);
+    shown.nodes = counting.nodes;
+    shown.records = counting.records;
+    shown.deepest = counting.deepest;
+    shown.leaves = counting.leaves;
+    if (reading != leaves) {
+        leaves.swap(reading);
+        rebuildLeafLines();
+    }
+}
+
+void OctTreeView::rebuildLeafLines() {
+    ++leafRebuildCount;
+    const int count = static_cast<int>(leaves.size());
+    leafCorners->point.setNum(8 * count);
+    SbVec3f* corners = leafCorners->point.startEditing();
+    int perClass[countClasses] = {};
+    for (int i = 0; i < count; ++i) {
+        putCorners(corners + 8 * i, leaves[i].min, leaves[i].max);
+        ++perClass[std::min(leaves[i].records, countClasses) - 1];
+    }
+    leafCorners->point.finishEditing();
+
+    int32_t* indices[countClasses];
+    for (int c = 0; c < countClasses; ++c) {
+        leafLines[c]->coordIndex.setNum(boxIndexCount * perClass[c]);
+        indices[c] = leafLines[c]->coordIndex.startEditing();
+    }
+    for (int i = 0; i < count; ++i) {
+        const int c = std::min(leaves[i].records, countClasses) - 1;
+        putBoxIndices(indices[c], 8 * i);
+        indices[c] += boxIndexCount;
+    }
+    for (int c = 0; c < countClasses; ++c) {
+        leafLines[c]->coordIndex.finishEditing();
+    }
+}
+
+void OctTreeView::updateFlashes(const SbTime& now) {
+    std::vector<SbBox3f> boxes;
+    for (auto it = flashes.begin(); it != flashes.end();) {
+        Flash& flash = it->second;
+        if (flash.until == SbTime::zero()) {
+            flash.until = now + SbTime(flashSeconds);
+        }
+        if (flash.until <= now) {
+            it = flashes.erase(it);
+            continue;
+        }
+        boxes.push_back(flash.box);
+        ++it;
+    }
+    if (boxes == flashBoxes) {
+        return;
+    }
+    flashBoxes.swap(boxes);
+    const int count = static_cast<int>(flashBoxes.size());
+    refusedCorners->point.setNum(8 * count);
+    SbVec3f* corners = refusedCorners->point.startEditing();
+    refusedLines->coordIndex.setNum(boxIndexCount * count);
+    int32_t* indices = refusedLines->coordIndex.startEditing();
+    for (int i = 0; i < count; ++i) {
+        putCorners(corners + 8 * i, flashBoxes[i].getMin(), flashBoxes[i].getMax());
+        putBoxIndices(indices + boxIndexCount * i, 8 * i);
+    }
+    refusedCorners->point.finishEditing();
+    refusedLines->coordIndex.finishEditing();
+}
+
+void OctTreeView::countMoves(const SbTime& now) {
+    if (triedSinceUpdate > 0) {
+        lastSecond.push_back(FrameMoves{now, triedSinceUpdate, refusedSinceUpdate});
+        shown.tried += triedSinceUpdate;
+        shown.refused += refusedSinceUpdate;
+        triedSinceUpdate = 0;
+        refusedSinceUpdate = 0;
+    }
+    while (!lastSecond.empty() && now - lastSecond.front().at >= SbTime(1.0)) {
+        shown.tried -= lastSecond.front().tried;
+        shown.refused -= lastSecond.front().refused;
+        lastSecond.pop_front();
+    }
+}
+
+void OctTreeView::updateText() {
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "nodes %d  records %d  depth %d  leaves %d  moves/s %d  refused/s %d  seed %d",
+                  shown.nodes, shown.records, shown.deepest, shown.leaves, shown.tried,
+                  shown.refused, seed);
+    if (text != line) {
+        text = line;
+        numbersText->string.setValue(line);
+    }
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <Inventor/SbBox3f.h>
+#include <Inventor/SbColor.h>
+#include <Inventor/SbTime.h>
+#include <Inventor/nodes/SoSwitch.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+class CollisionObject;
+class OctTree;
+class SoCoordinate3;
+class SoEvent;
+class SoIndexedLineSet;
+class SoOneShotSensor;
+class SoSensor;
+class SoText2;
+
+// An overlay that shows an octree at work: the boxes of the leaves that hold
+// records, drawn over the scene in a colour by how many records each holds;
+// the tried box of every move the tree refused, for half a second; and one
+// line of numbers. It is off at start and costs nothing while off.
+class OctTreeView {
+public:
+    explicit OctTreeView(const OctTree* tree);
+    ~OctTreeView();
+    OctTreeView(const OctTreeView&) = delete;
+    OctTreeView& operator=(const OctTreeView&) = delete;
+
+    // The overlay's part of the scene; it shows nothing while the overlay is
+    // off. It resets the transformation and texture it inherits, so it may
+    // go anywhere after the scene's camera.
+    SoSwitch* getSceneGraph() const { return sceneGraph; }
+
+    bool isOn() const;
+    // While on, a sensor brings the overlay up to date once per pass of the
+    // main loop, after the frame tick and before the redraw.
+    void setOn(bool on);
+    // Key O switches the overlay. Returns true for O's press and release,
+    // which should go no further.
+    bool handleEvent(const SoEvent* event);
+
+    // Tells the overlay of one move tried in the tree: the tried record and
+    // whether the tree refused it. The signature suits a C observer hook.
+    static void observeMove(void* view, const CollisionObject& tried, bool refused);
+    void moveTried(const CollisionObject& tried, bool refused);
+    // Has the next update read the tree again (moves imply it).
+    void treeChanged() { treeMayHaveChanged = true; }
+
+    // Reads the tree if it may have changed, and rebuilds only what differs
+    // from what is shown: the leaf lines, the refused boxes, the text.
+    void update(const SbTime& now);
+
+    // The seed of the city shown, for the line of numbers.
+    int seed;
+
+    struct Numbers {
+        int nodes = 0;
+        int records = 0;  // copies filed: a thing in three leaves counts three times
+        int deepest = 0;
+        int leaves = 0;   // leaves holding records
+        int tried = 0;    // moves tried in the last second
+        int refused = 0;  // of those, refused
+    };
+    const Numbers& numbers() const { return shown; }
+    // How often the leaf lines were rebuilt since construction.
+    unsigned long leafRebuilds() const { return leafRebuildCount; }
+
+    // Leaves are coloured by record count: 1, 2, 3, 4, and more than 4 (a
+    // crowded leaf that kept its records instead of splitting).
+    static constexpr int countClasses = 5;
+    static const SbColor countColours[countClasses];
+    static const SbColor refusedColour;
+    static constexpr double flashSeconds = 0.5;
+    // Indices into a box's eight corners (corner k: bit 2 upper x, bit 1
+    // upper y, bit 0 upper z) drawing its twelve edges as four polylines.
+    static constexpr int boxIndexCount = 20;
+    static const int boxIndices[boxIndexCount];
+
+    // The geometry, shared with tests: leafLines[c] draws the leaves of class
+    // c over leafCorners; refusedLines draws the refused boxes.
+    SoCoordinate3* leafCorners;
+    SoIndexedLineSet* leafLines[countClasses];
+    SoCoordinate3* refusedCorners;
+    SoIndexedLineSet* refusedLines;
+    SoText2* numbersText;
+
+private:
+    struct Leaf {
+        SbVec3f min;
+        SbVec3f max;
+        int records;
+        bool operator==(const Leaf& other) const {
+            return records == other.records && min == other.min && max == other.max;
+        }
+    };
+    struct Flash {
+        SbBox3f box;
+        SbTime until;
+    };
+    struct FrameMoves {
+        SbTime at;
+        int tried;
+        int refused;
+    };
+
+    static void visitLeaf(void* view, const OctTree& leaf, const SbBox3f& region);
+    static void onSensor(void* view, SoSensor* sensor);
+    void readTree();
+    void rebuildLeafLines();
+    void updateFlashes(const SbTime& now);
+    void countMoves(const SbTime& now);
+    void updateText();
+
+    const OctTree* tree;
+    SoSwitch* sceneGraph;
+    SoOneShotSensor* sensor;
+    bool treeMayHaveChanged;
+
+    std::vector<Leaf> leaves;   // shown, in walk order
+    std::vector<Leaf> reading;  // the walk in progress
+    Numbers shown;
+    Numbers counting;
+    unsigned long leafRebuildCount;
+
+    // One flash per mover (its record's owner; null for the camera).
+    std::map<const void*, Flash> flashes;
+    std::vector<SbBox3f> flashBoxes;  // shown
+
+    int triedSinceUpdate;
+    int refusedSinceUpdate;
+    std::deque<FrameMoves> lastSecond;
+    std::string text;
+};

@@ -1,0 +1,245 @@
+#include <Inventor/SoDB.h>
+#include <Inventor/events/SoKeyboardEvent.h>
+#include <Inventor/nodes/SoCoordinate3.h>
+#include <Inventor/nodes/SoIndexedLineSet.h>
+#include <Inventor/nodes/SoText2.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "octree/OctTree.h"
+#include "octreeview/OctTreeView.h"
+#include "tests/octree/TreeProbe.h"
+
+namespace {
+
+// A drawn box: its corners and the colour class it is drawn in.
+struct DrawnBox {
+    SbVec3f min;
+    SbVec3f max;
+    int colourClass;
+    bool operator<(const DrawnBox& other) const {
+        return std::make_tuple(min[0], min[1], min[2], max[0], max[1], max[2], colourClass) <
+               std::make_tuple(other.min[0], other.min[1], other.min[2], other.max[0], other.max[1],
+                               other.max[2], other.colourClass);
+    }
+    bool operator==(const DrawnBox& other) const {
+        return min == other.min && max == other.max && colourClass == other.colourClass;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const DrawnBox& box) {
+    return out << "(" << box.min[0] << " " << box.min[1] << " " << box.min[2] << ")..("
+               << box.max[0] << " " << box.max[1] << " " << box.max[2] << ") class "
+               << box.colourClass;
+}
+
+// Reads boxes back from a line set: every box is one run of the twelve-edge
+// pattern over eight consecutive corners, and those corners span the box.
+void readBoxes(const SoCoordinate3* corners, const SoIndexedLineSet* lines, int colourClass,
+               std::vector<DrawnBox>& out) {
+    const int n = lines->coordIndex.getNum();
+    ASSERT_EQ(n % OctTreeView::boxIndexCount, 0);
+    for (int at = 0; at < n; at += OctTreeView::boxIndexCount) {
+        const int first = lines->coordIndex[at];
+        ASSERT_LE(first + 8, corners->point.getNum());
+        for (int i = 0; i < OctTreeView::boxIndexCount; ++i) {
+            const int expected = OctTreeView::boxIndices[i];
+            ASSERT_EQ(lines->coordIndex[at + i], expected < 0 ? -1 : first + expected);
+        }
+        SbBox3f span;
+        for (int k = 0; k < 8; ++k) {
+            span.extendBy(corners->point[first + k]);
+        }
+        // Corner k lies on the upper side of the axes its bits name.
+        for (int k = 0; k < 8; ++k) {
+            const SbVec3f& corner = corners->point[first + k];
+            EXPECT_EQ(corner[0], (k & 4) ? span.getMax()[0] : span.getMin()[0]);
+            EXPECT_EQ(corner[1], (k & 2) ? span.getMax()[1] : span.getMin()[1]);
+            EXPECT_EQ(corner[2], (k & 1) ? span.getMax()[2] : span.getMin()[2]);
+        }
+        out.push_back(DrawnBox{span.getMin(), span.getMax(), colourClass});
+    }
+}
+
+std::vector<DrawnBox> drawnLeaves(const OctTreeView& view) {
+    std::vector<DrawnBox> boxes;
+    for (int c = 0; c < OctTreeView::countClasses; ++c) {
+        readBoxes(view.leafCorners, view.leafLines[c], c, boxes);
+    }
+    std::sort(boxes.begin(), boxes.end());
+    return boxes;
+}
+
+// What should be drawn, found without the tree's own leaf walk: every
+// childless node holding records, in the class of its record count.
+std::vector<DrawnBox> leavesHoldingRecords(const OctTree& tree) {
+    std::vector<DrawnBox> boxes;
+    forEachNode(tree, [&](const OctTree& node) {
+        if (node.children[0] == nullptr && node.objectCount > 0) {
+            boxes.push_back(DrawnBox{node.octants[0].getMin(), node.octants[7].getMax(),
+                                     std::min(node.objectCount, OctTreeView::countClasses) - 1});
+        }
+    });
+    std::sort(boxes.begin(), boxes.end());
+    return boxes;
+}
+
+std::vector<SbBox3f> drawnRefused(const OctTreeView& view) {
+    std::vector<DrawnBox> boxes;
+    readBoxes(view.refusedCorners, view.refusedLines, 0, boxes);
+    std::vector<SbBox3f> result;
+    for (const DrawnBox& box : boxes) {
+        result.emplace_back(box.min, box.max);
+    }
+    return result;
+}
+
+CollisionObject recordOf(SbBox3f& box, FlyingObject* owner = nullptr) {
+    return CollisionObject(0, 0, 0, 0, 0, 0, &box, owner);
+}
+
+FlyingObject* mover(int n) {
+    return reinterpret_cast<FlyingObject*>(static_cast<std::uintptr_t>(0x1000 * n));
+}
+
+class OctTreeViewTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { SoDB::init(); }
+
+    OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
+    OctTreeView view{&tree};
+};
+
+TEST_F(OctTreeViewTest, LinesAreTheLeavesHoldingRecordsAfterFilingSplittingAndRemoving) {
+    // Two boxes in the root's octant 0, one straddling x = 0 into octants 0
+    // and 4, two in octant 7.
+    std::vector<SbBox3f> boxes = {
+        SbBox3f(-10, -70, -10, -9, -69, -9), SbBox3f(-20, -70, -20, -19, -69, -19),
+        SbBox3f(-1, -80, -30, 1, -79, -29), SbBox3f(10, -10, 10, 11, -9, 11),
+        SbBox3f(20, -10, 20, 21, -9, 21)};
+    view.setOn(true);
+
+    for (int i = 0; i < 3; ++i) {
+        tree.insert(recordOf(boxes[i]));
+    }
+    view.update(SbTime(100.0));
+    ASSERT_EQ(drawnLeaves(view).size(), 1u);
+    EXPECT_EQ(drawnLeaves(view), leavesHoldingRecords(tree)) << "the root, holding three";
+    EXPECT_EQ(view.numbers().nodes, 1);
+    EXPECT_EQ(view.numbers().records, 3);
+
+    tree.insert(recordOf(boxes[3]));
+    tree.insert(recordOf(boxes[4]));
+    view.treeChanged();
+    view.update(SbTime(100.1));
+    ASSERT_NE(tree.children[0], nullptr) << "the fifth record splits the root";
+    EXPECT_EQ(drawnLeaves(view), leavesHoldingRecords(tree));
+    EXPECT_EQ(drawnLeaves(view).size(), 3u) << "octants 0, 4 and 7; empty leaves are not drawn";
+    EXPECT_EQ(view.numbers().nodes, 9);
+    EXPECT_EQ(view.numbers().records, 6);
+    EXPECT_EQ(view.numbers().deepest, 1);
+    EXPECT_EQ(view.numbers().leaves, 3);
+
+    // Nothing changed: the lines stay as they are, even when told to look.
+    const unsigned long rebuilds = view.leafRebuilds();
+    view.update(SbTime(100.2));
+    view.treeChanged();
+    view.update(SbTime(100.3));
+    EXPECT_EQ(view.leafRebuilds(), rebuilds);
+
+    tree.remove(recordOf(boxes[3]));
+    tree.remove(recordOf(boxes[2]));
+    view.treeChanged();
+    view.update(SbTime(100.4));
+    EXPECT_EQ(drawnLeaves(view), leavesHoldingRecords(tree));
+    EXPECT_EQ(drawnLeaves(view).size(), 2u) << "octant 4 emptied";
+    EXPECT_EQ(view.numbers().nodes, 9) << "removal keeps the nodes";
+    EXPECT_EQ(view.numbers().records, 3);
+
+    for (SbBox3f& box : boxes) {
+        tree.remove(recordOf(box));
+    }
+    view.treeChanged();
+    view.update(SbTime(100.5));
+    EXPECT_TRUE(drawnLeaves(view).empty());
+    EXPECT_EQ(view.numbers().leaves, 0);
+}
+
+TEST_F(OctTreeViewTest, RefusedMovesFlashForHalfASecondAndMovesCountForOne) {
+    view.seed = 4242;
+    view.setOn(true);
+    SbBox3f first(0, -5, 0, 1, -4, 1);
+    SbBox3f second(2, -5, 2, 3, -4, 3);
+    SbBox3f later(4, -5, 4, 5, -4, 5);
+    SbBox3f free(6, -5, 6, 7, -4, 7);
+
+    view.moveTried(recordOf(first, mover(1)), true);
+    view.moveTried(recordOf(free, mover(2)), false);
+    view.moveTried(recordOf(second, mover(3)), true);
+    view.update(SbTime(10.0));
+    std::vector<SbBox3f> drawn = drawnRefused(view);
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_TRUE(std::count(drawn.begin(), drawn.end(), first) == 1 &&
+                std::count(drawn.begin(), drawn.end(), second) == 1)
+        << "only the refused boxes";
+    EXPECT_EQ(view.numbers().tried, 3);
+    EXPECT_EQ(view.numbers().refused, 2);
+
+    // A mover refused again shows only its latest box, for half a second more.
+    view.moveTried(recordOf(later, mover(1)), true);
+    view.update(SbTime(10.3));
+    drawn = drawnRefused(view);
+    EXPECT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(std::count(drawn.begin(), drawn.end(), later), 1);
+    EXPECT_EQ(view.numbers().tried, 4);
+
+    view.update(SbTime(10.6));
+    EXPECT_EQ(drawnRefused(view), std::vector<SbBox3f>{later}) << "the first flash is over";
+    const std::string text = view.numbersText->string[0].getString();
+    EXPECT_NE(text.find("moves/s 4  refused/s 3"), std::string::npos) << text;
+    EXPECT_NE(text.find("seed 4242"), std::string::npos) << text;
+
+    view.update(SbTime(11.2));
+    EXPECT_TRUE(drawnRefused(view).empty());
+    EXPECT_EQ(view.numbers().tried, 1) << "the moves of 10.0 are more than a second old";
+    view.update(SbTime(11.4));
+    EXPECT_EQ(view.numbers().tried, 0);
+    EXPECT_EQ(view.numbers().refused, 0);
+}
+
+TEST_F(OctTreeViewTest, KeyOSwitchesTheOverlayAndNoOtherKeyIsTaken) {
+    auto key = [](SoKeyboardEvent::Key which, SoButtonEvent::State state) {
+        SoKeyboardEvent event;
+        event.setKey(which);
+        event.setState(state);
+        return event;
+    };
+    EXPECT_FALSE(view.isOn());
+    EXPECT_EQ(view.getSceneGraph()->whichChild.getValue(), SO_SWITCH_NONE);
+
+    for (SoKeyboardEvent::Key other :
+         {SoKeyboardEvent::E, SoKeyboardEvent::P, SoKeyboardEvent::ESCAPE, SoKeyboardEvent::ANY}) {
+        const SoKeyboardEvent press = key(other, SoButtonEvent::DOWN);
+        EXPECT_FALSE(view.handleEvent(&press)) << other;
+    }
+    EXPECT_FALSE(view.isOn());
+
+    const SoKeyboardEvent pressO = key(SoKeyboardEvent::O, SoButtonEvent::DOWN);
+    const SoKeyboardEvent releaseO = key(SoKeyboardEvent::O, SoButtonEvent::UP);
+    EXPECT_TRUE(view.handleEvent(&pressO));
+    EXPECT_TRUE(view.isOn());
+    EXPECT_EQ(view.getSceneGraph()->whichChild.getValue(), 0);
+    EXPECT_TRUE(view.handleEvent(&releaseO));
+    EXPECT_TRUE(view.isOn()) << "a release does not switch";
+    EXPECT_TRUE(view.handleEvent(&pressO));
+    EXPECT_FALSE(view.isOn());
+    EXPECT_EQ(view.getSceneGraph()->whichChild.getValue(), SO_SWITCH_NONE);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+"""Key O in the real program: the octree overlay appears over the view, and a
+second O gives back the very picture there was before. Compared in the upper
+left of the view, clear of the graphs, whose bars change from frame to frame.
+Screenshots are kept among the artifacts."""
+
+import subprocess
+import time
+
+from brennoc_e2e import Brennoc, Xvfb, artifact_path, check, fail
+from test_startup import HELP_TEXT
+
+
+def view_crop(xvfb, window, name):
+    """A screenshot cut to the upper left 60 % of the window."""
+    out = xvfb.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
+    g = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    x, y, width, height = (int(g[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+    whole = xvfb.screenshot(name)
+    crop = artifact_path("crop_" + name)
+    subprocess.run(["convert", whole, "-crop", "%dx%d+%d+%d" % (width * 6 // 10, height * 6 // 10,
+                                                                  x, y), "+repage", crop], check=True)
+    return crop
+
+
+def differing_pixels(first, second):
+    result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
+                            capture_output=True, text=True)
+    try:
+        return int(float(result.stderr.split()[0]))
+    except (IndexError, ValueError):
+        fail("compare failed: %r" % result.stderr)
+
+
+def wait_for(xvfb, window, name, reference, want_same, timeout=60):
+    """Takes screenshots until the view equals (or differs from) the reference;
+    returns the last count of differing pixels."""
+    deadline = time.time() + timeout
+    shot = 0
+    while True:
+        shot += 1
+        crop = view_crop(xvfb, window, "%s_%02d.png" % (name, shot))
+        diff = differing_pixels(reference, crop)
+        if (diff == 0) == want_same or time.time() > deadline:
+            return diff
+        time.sleep(0.3)
+
+
+def is_flat(png):
+    result = subprocess.run(["convert", png, "-format", "%[fx:standard_deviation]", "info:"],
+                            capture_output=True, text=True)
+    return float(result.stdout or 0) < 0.02
+
+
+def steady_view(xvfb, window, timeout=90):
+    """The view once it is drawn (not flat) and the same in two screenshots."""
+    deadline = time.time() + timeout
+    previous = None
+    shot = 0
+    while time.time() < deadline:
+        shot += 1
+        crop = view_crop(xvfb, window, "overlay_before_%02d.png" % shot)
+        if not is_flat(crop) and previous and differing_pixels(previous, crop) == 0:
+            print("ok: the view is drawn and still while physics is off", flush=True)
+            return crop
+        previous = None if is_flat(crop) else crop
+        time.sleep(0.3)
+    fail("the view was not drawn and still within %d s (last %s)" % (timeout, previous))
+
+
+def main():
+    with Xvfb() as xvfb:
+        app = Brennoc(xvfb)
+        try:
+            window = app.wait_window()
+            # Without physics nothing moves: once drawn, the view stays as it is.
+            before = steady_view(xvfb, window)
+
+            app.press("o")
+            diff = wait_for(xvfb, window, "overlay_on", before, want_same=False)
+            check(diff > 500, "pressing O draws the overlay over the view (%d pixels differ)" % diff)
+
+            app.press("o")
+            diff = wait_for(xvfb, window, "overlay_off", before, want_same=True)
+            check(diff == 0, "pressing O again gives back the same picture (%d pixels still "
+                  "differ)" % diff)
+
+            app.press("Escape", 0.5)  # held over a few frames, slow ones included
+            code, out, err = app.wait()
+        finally:
+            app.kill()
+    check(code == 0, "Escape still ends the program with 0 (got %s; stderr %r)" % (code, err[-300:]))
+    check(out == HELP_TEXT, "the overlay prints nothing (stdout ends %r)" % out[-100:])
+
+
+if __name__ == "__main__":
+    main()
