@@ -12,6 +12,7 @@
 #include "app/FrameTick.h"
 #include "app/Globals.h"
 #include "app/KeyStateTable.h"
+#include "city/DataFiles.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 #include "octreeview/OctTreeView.h"
@@ -77,6 +78,10 @@ SbBool octreeOverlayKey(void* data, const SoEvent* event) {
 
 int main(int, char** argv) {
     putenv(soundSetting);
+    // Before the window layer adds its own image reader, so that every image
+    // goes through the program's checks and cache first.
+    installDataFileResolver();
+    checkDataFolder();
 
     QWidget* mainWindow = SoWin::init(argv[0], "SoWin");
     if (!mainWindow) {

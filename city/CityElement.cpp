@@ -7,12 +7,17 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTextureCoordinate2.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "city/DataFiles.h"
 
 namespace {
 
@@ -28,23 +33,41 @@ SoMaterial* newMaterial(const SbColor& color) {
     return material;
 }
 
-// One line as the file's own reader sees it: at most 255 characters per read,
-// the last character (normally the line feed) dropped.
-bool readLine(FILE* file, std::string& value) {
-    char buffer[256];
-    if (!std::fgets(buffer, sizeof buffer, file)) {
+// One line as the file's own reader sees it: a text-mode read into a 256-byte
+// buffer, so at most 255 characters with a CR LF pair counted as one line
+// feed; the value ends at a NUL byte, and its last character (normally the
+// line feed) is dropped. control tells whether the line held a control byte.
+bool readLine(FILE* file, std::string& value, bool& control) {
+    std::string raw;
+    int c = 0;
+    while (raw.size() < 255 && (c = std::getc(file)) != EOF) {
+        if (c == '\r') {
+            const int next = std::getc(file);
+            if (next == '\n') {
+                c = next;
+            } else if (next != EOF) {
+                std::ungetc(next, file);
+            }
+        }
+        raw.push_back(static_cast<char>(c));
+        if (c == '\n') {
+            break;
+        }
+    }
+    if (raw.empty() || std::ferror(file)) {
         return false;
     }
-    size_t length = std::strlen(buffer);
-    // The files are written with CR LF line ends as often as with LF.
-    if (length >= 2 && buffer[length - 2] == '\r' && buffer[length - 1] == '\n') {
-        --length;
+    control = false;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        const unsigned char u = static_cast<unsigned char>(raw[i]);
+        const bool lineEnd = u == '\n' && i + 1 == raw.size();
+        control |= (u < 0x20 && u != '\t' && !lineEnd) || u == 0x7F;
     }
-    // A line starting with a NUL byte reads as empty; there is nothing to drop.
+    size_t length = std::strlen(raw.c_str());
     if (length > 0) {
         --length;
     }
-    value.assign(buffer, length);
+    value.assign(raw, 0, length);
     return true;
 }
 
@@ -80,7 +103,7 @@ SoSeparator* CubeElement::build() {
     top->addChild(newMaterial(color));
     if (fileName) {
         SoTexture2* texture = new SoTexture2;
-        texture->filename.setValue(fileName);
+        setTextureFile(texture, fileName);
         top->addChild(texture);
     }
     SoCube* cube = new SoCube;
@@ -91,25 +114,14 @@ SoSeparator* CubeElement::build() {
     return top;
 }
 
-bool readBuildingDescription(const char* fileName, BuildingDescription& description,
-                             std::string& fault) {
-    if (!fileName) {
-        fault = "no description file named";
-        return false;
-    }
-    FILE* file = std::fopen(fileName, "r");
-    if (!file) {
-        fault = std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
+bool readBuildingDescription(FILE* file, BuildingDescription& description, std::string& fault) {
     std::string lines[9];
+    bool control[9] = {};
     int count = 0;
-    while (count < 9 && readLine(file, lines[count])) {
+    while (count < 9 && readLine(file, lines[count], control[count])) {
         ++count;
     }
-    bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
+    if (std::ferror(file)) {
         fault = "read error after line " + std::to_string(count);
         return false;
     }
@@ -126,20 +138,70 @@ bool readBuildingDescription(const char* fileName, BuildingDescription& descript
     description.texturaprava = lines[6];
     description.texturahorni = lines[7];
     description.texturadolni = lines[8];
+
+    const int sizes[3] = {description.velikostx, description.velikosty, description.velikostz};
+    description.warning.clear();
+    for (int k = 0; k < 9 && description.warning.empty(); ++k) {
+        const std::string line = "line " + std::to_string(k + 1) + ": ";
+        if (control[k]) {
+            description.warning = line + "not text";
+        } else if (k < 3 && (sizes[k] < minBuildingSize || sizes[k] > maxBuildingSize)) {
+            description.warning = line + "size \"" + lines[k].substr(0, 40) + "\" is outside " +
+                                  std::to_string(minBuildingSize) + " to " +
+                                  std::to_string(maxBuildingSize);
+        }
+    }
     return true;
+}
+
+bool readBuildingDescription(const char* fileName, BuildingDescription& description,
+                             std::string& fault) {
+    if (!fileName) {
+        fault = "no description file named";
+        return false;
+    }
+    // Not fopen: opening a FIFO for reading waits for a writer, for ever.
+    const int fd = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        fault = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    struct stat info;
+    if (fstat(fd, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        close(fd);
+        fault = "not a regular file";
+        return false;
+    }
+    FILE* file = fdopen(fd, "r");
+    if (!file) {
+        close(fd);
+        fault = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    const bool read = readBuildingDescription(file, description, fault);
+    std::fclose(file);
+    return read;
 }
 
 SoSeparator* BuildingElement::build() {
     BuildingDescription description;
     std::string fault;
+    // Every building of a file reads it; one message per file is enough.
+    const std::string name = fileName ? fileName : "";
     if (readBuildingDescription(fileName, description, fault)) {
         extent.setValue(static_cast<float>(description.velikostx),
                         static_cast<float>(description.velikosty),
                         static_cast<float>(description.velikostz));
+        if (!description.warning.empty()) {
+            printDataMessage(name, "Building description \"" + name + "\", " + description.warning +
+                                       "; drawn as it stands");
+        }
     } else {
         // Keep the extent the layout gave, which matches the collision box.
-        std::fprintf(stderr, "Building description \"%s\": %s; drawing a plain %gx%gx%g box\n",
-                     fileName ? fileName : "", fault.c_str(), extent[0], extent[1], extent[2]);
+        char box[100];
+        std::snprintf(box, sizeof box, "; drawing a plain %gx%gx%g box", extent[0], extent[1],
+                      extent[2]);
+        printDataMessage(name, "Building description \"" + name + "\": " + fault + box);
     }
     const float hx = extent[0] / 2, hy = extent[1] / 2, hz = extent[2] / 2;
 
@@ -161,7 +223,7 @@ SoSeparator* BuildingElement::build() {
     SoTexture2* textures[6];
     for (int f = 0; f < 6; ++f) {
         textures[f] = new SoTexture2;
-        textures[f]->filename.setValue(faceImages[f]->c_str());
+        setTextureFile(textures[f], faceImages[f]->c_str());
     }
 
     static const SbVec2f texturePoints[4] = {SbVec2f(1, 1), SbVec2f(0, 1), SbVec2f(1, 0),

@@ -3,6 +3,7 @@
 #include <Inventor/SbColor.h>
 #include <Inventor/SbLinear.h>
 
+#include <cstdio>
 #include <string>
 
 class SoSeparator;
@@ -39,6 +40,10 @@ public:
     SoSeparator* build() override;
 };
 
+// The sizes a building can have, in world units, each axis.
+const int minBuildingSize = 1;
+const int maxBuildingSize = 100;
+
 // The nine lines of a building description file.
 struct BuildingDescription {
     int velikostx = 0;
@@ -50,9 +55,16 @@ struct BuildingDescription {
     std::string texturaprava;
     std::string texturahorni;
     std::string texturadolni;
+    // The first line no building can have (not text, or a size outside
+    // minBuildingSize ... maxBuildingSize), as "line N: why"; empty when none.
+    // The description is used as it stands all the same.
+    std::string warning;
 };
 
-// Reads the first nine lines of fileName. A file that cannot be opened or has
-// fewer lines gives false, with what went wrong in fault.
+// Reads the first nine lines of fileName. A file that cannot be opened, is not
+// a regular file or has fewer lines gives false, with what went wrong in fault.
 bool readBuildingDescription(const char* fileName, BuildingDescription& description,
                              std::string& fault);
+
+// The same from an open stream, which it does not close.
+bool readBuildingDescription(FILE* file, BuildingDescription& description, std::string& fault);

@@ -45,7 +45,7 @@ void CityBuilder::buildEnvironment(SoSeparator* root, OctTree& tree) {
     root->addChild(material);
 
     SoTexture2* grass = new SoTexture2;
-    grass->filename = "texture/Trava.jpg";
+    setTextureFile(grass, "texture/Trava.jpg");
     root->addChild(grass);
 
     root->addChild(createSkybox());

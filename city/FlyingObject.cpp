@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "city/CityBuilder.h"
+#include "city/DataFiles.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 
@@ -59,7 +60,7 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
     subtree->addChild(material);
     if (kind == 1) {
         SoTexture2* texture = new SoTexture2;
-        texture->filename = "texture/LetajiciObjekt1.jpg";
+        setTextureFile(texture, "texture/LetajiciObjekt1.jpg");
         SoCube* cube = new SoCube;
         cube->width = 1;
         cube->height = 0.25f;
@@ -69,7 +70,7 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
         orbitRadius = 10;
     } else if (kind == 2) {
         SoFile* model = new SoFile;
-        model->name = "/models/Ufo1.wrl";
+        setModelFile(model, "/models/Ufo1.wrl");
         subtree->addChild(model);
         orbitRadius = 5;
     }

@@ -6,6 +6,8 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <Inventor/nodes/SoTextureCoordinate2.h>
 
+#include "city/DataFiles.h"
+
 namespace {
 
 // Corner i has x = -1000 when bit 0 is set, y = -500 (the sky) when bit 1 is
@@ -56,7 +58,7 @@ SoSeparator* createSkybox() {
         texture->wrapT = SoTexture2::CLAMP;
     }
     for (int i = 0; i < 6; ++i) {
-        textures[i]->filename = faces[i].image;
+        setTextureFile(textures[i], faces[i].image);
     }
 
     for (int i = 0; i < 6; ++i) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
@@ -126,6 +127,12 @@ TEST(BuildingFile, LongLinesSplitAndExtraLinesAreIgnored) {
     // 255 characters per read: 254 kept, then the rest reads as line 5.
     EXPECT_EQ(split.images, (std::vector<std::string>{std::string(254, 'x'), "c",
                                                       std::string(45, 'x'), "b", "d", "e"}));
+    // CR LF is one line feed, also right after a line that fills the buffer.
+    Drawn full;
+    draw("full.txt", "1\r\n1\r\n1\r\n" + std::string(254, 'y') + "\r\nb\r\nc\r\nd\r\ne\r\nf\r\n",
+         full);
+    EXPECT_EQ(full.images,
+              (std::vector<std::string>{std::string(254, 'y'), "d", "b", "c", "e", "f"}));
     draw("extra.txt", "1\n2\n3\na\nb\nc\nd\ne\nf\n9\n9\nmore\n", extra);
     EXPECT_EQ(extra.extent, SbVec3f(1, 2, 3));
     EXPECT_EQ(extra.images[5], "f");
@@ -134,6 +141,8 @@ TEST(BuildingFile, LongLinesSplitAndExtraLinesAreIgnored) {
 TEST(BuildingFile, UnusableFilesGiveADefaultBoxAndSaySo) {
     mkdir("folder.txt", 0755);
     std::remove("missing.txt");
+    std::remove("fifo.txt");
+    ASSERT_EQ(mkfifo("fifo.txt", 0644), 0);  // opening it to read would wait for a writer
     struct Case {
         const char* name;
         const char* content;
@@ -142,6 +151,7 @@ TEST(BuildingFile, UnusableFilesGiveADefaultBoxAndSaySo) {
     } cases[] = {
         {"missing.txt", nullptr, 0, "cannot open"},
         {"folder.txt", nullptr, 0, "read error"},
+        {"fifo.txt", nullptr, 0, "not a regular file"},
         {"empty.txt", "", 0, "only 0 of 9 lines"},
         {"short.txt", "1\n2\n3\na\nb\n", 10, "only 5 of 9 lines"},
         {"eight.txt", "1\n2\n3\na\nb\nc\nd\ne\n", 16, "only 8 of 9 lines"},
@@ -155,12 +165,55 @@ TEST(BuildingFile, UnusableFilesGiveADefaultBoxAndSaySo) {
         EXPECT_EQ(d.extent, SbVec3f(7, 8, 9));
         EXPECT_EQ(d.images, noImages);
     }
-    // A line that starts with a NUL byte reads as empty, not before its start.
+    // A line that starts with a NUL byte reads as empty, not before its start;
+    // the byte is no text, which is said, and the box is drawn all the same.
     Drawn nul;
     draw("nul.txt", "1\n1\n1\n\0x\nb\nc\nd\ne\nf\n", 19, nul);
-    EXPECT_EQ(nul.errors, "");
+    EXPECT_EQ(nul.errors,
+              "Building description \"nul.txt\", line 4: not text; drawn as it stands\n");
+    EXPECT_EQ(nul.extent, SbVec3f(1, 1, 1));
     EXPECT_EQ(nul.images[0], "");
     EXPECT_EQ(nul.images[2], "b");
+}
+
+TEST(BuildingFile, DamagedContentIsSaidOnceAndDrawnAsItStands) {
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* warning;  // empty: none
+        SbVec3f extent;
+    } cases[] = {
+        {"good.txt", "1\n100\n7\na\nb\nc\nd\ne\nf\n", "", SbVec3f(1, 100, 7)},
+        {"bytes.txt", std::string("2\n2\n2\na\x01\x9b\xff\nb\nc\nd\ne\nf\n"),
+         "\"bytes.txt\", line 4: not text", SbVec3f(2, 2, 2)},
+        {"wide.txt", "99999999999999999999\n1\n1\na\nb\nc\nd\ne\nf\n",
+         "\"wide.txt\", line 1: size \"99999999999999999999\" is outside 1 to 100",
+         SbVec3f(float(INT_MAX), 1, 1)},
+        {"flat.txt", "3\nabc\n0\na\nb\nc\nd\ne\nf\n", "\"flat.txt\", line 2: size \"abc\"",
+         SbVec3f(3, 0, 0)},
+        {"tall.txt", "1\n101\n1\na\nb\nc\nd\ne\nf\n", "line 2: size \"101\"", SbVec3f(1, 101, 1)},
+        {"escape.txt", "1\n1\n1\n\x1b[31mred\nb\nc\nd\ne\nf\n", "line 4: not text",
+         SbVec3f(1, 1, 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Drawn first, again;
+        draw(c.name, c.content, first);
+        EXPECT_EQ(first.extent, c.extent);
+        if (*c.warning) {
+            EXPECT_NE(first.errors.find(c.warning), std::string::npos) << first.errors;
+            EXPECT_EQ(std::count(first.errors.begin(), first.errors.end(), '\n'), 1)
+                << first.errors;
+        } else {
+            EXPECT_EQ(first.errors, "");
+        }
+        EXPECT_EQ(first.errors.find('\x1b'), std::string::npos)
+            << "control bytes reach the terminal";
+        // Every building of the file reads it; the warning comes once.
+        draw(c.name, nullptr, 0, again);
+        EXPECT_EQ(again.errors, "");
+        EXPECT_EQ(again.images, first.images);
+    }
 }
 
 }  // namespace
