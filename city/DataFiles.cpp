@@ -481,21 +481,41 @@ void setModelFile(SoFile* file, const char* name) {
 
 std::string escapeControls(const std::string& text) {
     std::string escaped;
-    for (const char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u >= 0x20 && u != 0x7F) {
-            escaped += c;
-        } else if (c == '\n') {
+    size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char u = static_cast<unsigned char>(text[i]);
+        // A whole UTF-8 sequence of a printable character stays; C1 controls
+        // (U+0080 ... U+009F) and stray bytes are escaped like the others.
+        size_t length = u < 0x80                 ? 1
+                        : u >= 0xC2 && u <= 0xDF ? 2
+                        : u >= 0xE0 && u <= 0xEF ? 3
+                        : u >= 0xF0 && u <= 0xF4 ? 4
+                                                 : 0;
+        for (size_t k = 1; k < length; ++k) {
+            if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
+                length = 0;
+            }
+        }
+        const bool c1 = length == 2 && u == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (length > 1 && !c1) {
+            escaped.append(text, i, length);
+            i += length;
+            continue;
+        }
+        if (u >= 0x20 && u < 0x7F) {
+            escaped += text[i];
+        } else if (u == '\n') {
             escaped += "\\n";
-        } else if (c == '\t') {
+        } else if (u == '\t') {
             escaped += "\\t";
-        } else if (c == '\r') {
+        } else if (u == '\r') {
             escaped += "\\r";
         } else {
             char code[5];
             std::snprintf(code, sizeof code, "\\x%02X", u);
             escaped += code;
         }
+        ++i;
     }
     return escaped;
 }

@@ -52,7 +52,8 @@ std::string modelTextFault(const char* text, size_t length);
 // SGI), without decoding it. False when the format is none of these.
 bool imageFileSize(int fd, long long& width, long long& height);
 
-// Text with every control character written as an escape (\n, \t, \r or \xNN).
+// Text with every control character written as an escape (\n, \t, \r or \xNN),
+// C1 controls and bytes that are not UTF-8 included.
 std::string escapeControls(const std::string& text);
 
 // Prints line, escaped, on standard error unless a line with the same key has

@@ -74,15 +74,16 @@ class Xvfb:
 
 
 class Brennoc:
-    """The program, started in its data folder on the given X server."""
+    """The program, started in its data folder (or cwd, or by command) on the
+    given X server."""
 
-    def __init__(self, xvfb, extra_env=None, display=True):
+    def __init__(self, xvfb, extra_env=None, display=True, cwd=None, command=None):
         env = xvfb.env() if xvfb else dict(os.environ)
         if not display:
             env.pop("DISPLAY", None)
         env.update(extra_env or {})
         self.xvfb = xvfb
-        self.process = subprocess.Popen([BINARY], cwd=DATA_DIR, env=env,
+        self.process = subprocess.Popen(command or [BINARY], cwd=cwd or DATA_DIR, env=env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
         self.windows = []
