@@ -9,6 +9,7 @@ packages=(
     libgl1-mesa-dri libglx-mesa0
     googletest libgtest-dev libbenchmark-dev libbullet-dev
     xvfb xauth xdotool imagemagick python3 gnuplot-nox
+    clang libclang-rt-14-dev
 )
 
 missing=()

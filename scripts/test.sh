@@ -36,4 +36,15 @@ if [ "${1:-}" != "--quick" ]; then
     # build renders several times slower; they run in the normal build.
     run_suite "$root/build-sanitize" -E "e2e_simulation_fall|e2e_environment_screenshot" \
         -- -DBRENNOC_SANITIZE=ON
+
+    # A short libFuzzer run of the building description reader, started from
+    # the real files; any crash, hang or sanitizer report fails it.
+    echo "== fuzzing the building description reader"
+    cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRENNOC_FUZZ=ON \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    cmake --build "$root/build-fuzz" -j"$(nproc)" --target fuzz_building_description
+    corpus="$(mktemp -d)"
+    trap 'rm -rf "$corpus"' EXIT
+    "$root/build-fuzz/fuzz/fuzz_building_description" -max_total_time=45 -timeout=10 \
+        -print_final_stats=1 "$corpus" "$root/data/Building"
 fi
