@@ -266,6 +266,11 @@ const DecodedImage& decodedImage(const std::string& path) {
             decoding = true;
             entry->image.readFile(SbString(path.c_str()));
             decoding = false;
+            SbVec2s size;
+            int components = 0;
+            if (!entry->image.getValue(size, components)) {
+                entry->fault = "cannot be decoded";
+            }
         }
     }
     return *entry;
@@ -292,9 +297,6 @@ SbBool readResolvedImage(const SbString& name, SbImage* image, void*) {
     SbVec2s size;
     int components = 0;
     const unsigned char* bytes = decoded.image.getValue(size, components);
-    if (!bytes) {
-        return FALSE;  // Coin says why it could not decode it
-    }
     image->setValue(size, components, bytes);
     return TRUE;
 }

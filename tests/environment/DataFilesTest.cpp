@@ -167,6 +167,8 @@ TEST(DataFiles, ImagesAreDecodedOnceAndBoundedInSize) {
     const std::string jpeg("\xFF\xD8\xFF\xC0\x00\x11\x08\x3E\x80\x3E\x80\x03", 12);
     const std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0DIHDR\0\0\x10\0\0\0\x10\x01\x08\x02\0\0\0",
                           29);
+    const std::string smallPng("\x89PNG\r\n\x1a\n\0\0\0\x0DIHDR\0\0\0\x10\0\0\0\x10\x08\x02\0\0\0",
+                               29);
     const std::string bmp = std::string("BM") + std::string(12, '\0') +
                             std::string("\x28\0\0\0\x01\x20\0\0\x01\0\0\0", 12);
     struct Case {
@@ -178,6 +180,8 @@ TEST(DataFiles, ImagesAreDecodedOnceAndBoundedInSize) {
         {"long.png", png, "4096 x 4097 pixels, over the limit"},
         {"wide.bmp", bmp, "8193 x 1 pixels, over the limit"},
         {"text.jpg", "not an image", "not an image of a known format"},
+        {"cut.jpg", jpeg.substr(0, 4), "not an image of a known format"},
+        {"broken.png", smallPng + std::string(100, 'x'), "cannot be decoded"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -208,7 +212,8 @@ TEST(DataFiles, CoinMessagesComeOncePerFileWithControlsEscaped) {
                                   "Image file '%s' could not be read", "a\x1b[2Jb.jpg");
         SoReadError::post(&input, "Could not find '%s' in any of:\n\t''\n", "m\r.wrl");
         SoDebugError::post("SbImage::readFile", "couldn't find '%s'.",
-                           "\x9b\xc2\x9b" "2J\xc3\xa9.jpg");
+                           "\x9b\xc2\x9b"
+                           "2J\xc3\xa9.jpg");
     }
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
