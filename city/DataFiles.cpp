@@ -370,7 +370,13 @@ std::string currentFolder() {
     }
     // A deleted folder: the kernel still knows its old name.
     const ssize_t length = readlink("/proc/self/cwd", buffer, sizeof buffer - 1);
-    return length > 0 ? std::string(buffer, length) : std::string(".");
+    std::string folder = length > 0 ? std::string(buffer, length) : std::string(".");
+    const std::string deleted = " (deleted)";
+    if (folder.size() > deleted.size() &&
+        folder.compare(folder.size() - deleted.size(), deleted.size(), deleted) == 0) {
+        folder.resize(folder.size() - deleted.size());
+    }
+    return folder;
 }
 
 }  // namespace

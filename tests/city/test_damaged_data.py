@@ -175,7 +175,7 @@ def damage_and_run(xvfb, parent):
              ["sh", "-c", 'cd "$1" && rmdir "$1" && exec "$2"', "sh", deleted, BINARY])]:
         lines, _ = run(xvfb, runtime, what, folder, command)
         looked_in = deleted if command else empty
-        check(lines and lines[0].startswith("Brennoc: its data files are not in " + looked_in)
+        check(lines and lines[0].startswith("Brennoc: its data files are not in %s (" % looked_in)
               and "data/" in lines[0] and "scripts/run.sh" in lines[0]
               and "installed brennoc" in lines[0],
               "%s: the first line says where it looked and how to run it (got %r)"
