@@ -80,7 +80,7 @@ int main(int, char** argv) {
     putenv(soundSetting);
     // Before the window layer adds its own image reader, so that every image
     // goes through the program's checks and cache first.
-    installDataFileResolver();
+    installImageReader();
     checkDataFolder();
 
     QWidget* mainWindow = SoWin::init(argv[0], "SoWin");

@@ -2,7 +2,6 @@
 
 #include <Inventor/SbImage.h>
 #include <Inventor/SbString.h>
-#include <Inventor/SoDB.h>
 #include <Inventor/SoInput.h>
 #include <Inventor/errors/SoDebugError.h>
 #include <Inventor/errors/SoReadError.h>
@@ -560,14 +559,21 @@ bool checkDataFolder() {
     return false;
 }
 
+void installImageReader() {
+    static bool installed = false;
+    if (!installed) {
+        installed = true;
+        SbImage::addReadImageCB(readResolvedImage, nullptr);
+    }
+}
+
 void installDataFileResolver() {
     static bool installed = false;
     if (installed) {
         return;
     }
     installed = true;
-    SoDB::init();
-    SbImage::addReadImageCB(readResolvedImage, nullptr);
+    installImageReader();
     SoDebugError::setHandlerCallback(printCoinMessage, nullptr);
     SoReadError::setHandlerCallback(printCoinMessage, nullptr);
     // SoInput tries a name against every search directory by plain

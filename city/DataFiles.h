@@ -22,11 +22,16 @@ const int maxModelNesting = 1000;                     // open { and [ at once
 // also decodes each image file once and refuses images over the limits; the
 // craft's model "/models/Ufo1.wrl" through the working directory being on
 // Coin's search list (the absolute file wins when it exists). Also routes
-// Coin's messages through printDataMessage, once per file they name.
-// Initialises Coin. Coin asks the image readers in the order they were added:
-// call it before any other reader is added (the window layer adds one) and
-// before any texture node is created; calling it again does nothing.
+// Coin's messages through printDataMessage, once per file they name. Call
+// after the scene library is initialised and before any texture node is
+// created; calling it again does nothing.
 void installDataFileResolver();
+
+// Adds the image-read hook alone; it needs no initialised scene library.
+// Coin asks the image readers in the order they were added, so call it before
+// another one is added (the window layer adds its own) for every image to go
+// through the checks and the cache. installDataFileResolver calls it too.
+void installImageReader();
 
 // The existing regular file that name denotes relative to baseDir (the working
 // directory when empty): backslashes count as separators and every path
