@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -25,11 +26,16 @@ void makeOctants(const SbBox3f& box, SbBox3f* octants) {
     }
 }
 
-bool intervalsOverlap(float pMin, float pMax, float dMin, float dMax) {
-    return (dMin >= pMin && dMin < pMax) || (pMin >= dMin && pMin < dMax);
-}
-
 }  // namespace
+
+OctTree::~OctTree() {
+    if (children[0] != nullptr) {
+        for (OctTree* child : children) {
+            child->~OctTree();
+        }
+        ::operator delete(children[0], std::align_val_t(64));
+    }
+}
 
 OctTree::OctTree(SbBox3f box)
     : objectCount(0),
@@ -39,9 +45,10 @@ OctTree::OctTree(SbBox3f box)
       parent(nullptr),
       children{},
       nodeBudget(defaultNodeBudget),
-      crowdDepth(defaultCrowdDepth),
+      nodesPerRecord(defaultNodesPerRecord),
       root(this),
-      treeNodes(1) {
+      treeNodes(1),
+      recordsFiled(0) {
     makeOctants(box, octants);
 }
 
@@ -53,39 +60,78 @@ OctTree::OctTree(OctTree* parent, SbBox3f box)
       parent(parent),
       children{},
       nodeBudget(parent->nodeBudget),
-      crowdDepth(parent->crowdDepth),
+      nodesPerRecord(parent->nodesPerRecord),
       root(parent->root),
-      treeNodes(0) {
+      treeNodes(0),
+      recordsFiled(0) {
     makeOctants(box, octants);
 }
 
-bool OctTree::boxesOverlap(const SbBox3f& first, const SbBox3f& second) {
-    const SbVec3f& pMin = first.getMin();
-    const SbVec3f& pMax = first.getMax();
-    const SbVec3f& dMin = second.getMin();
-    const SbVec3f& dMax = second.getMax();
+// The octants share their planes: octant 0 runs from the node's minimum to
+// its centre and octant 7 from the centre to its maximum, so each axis needs
+// two interval tests instead of one per octant.
+unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
+    const SbVec3f& lo = octants[0].getMin();
+    const SbVec3f& mid = octants[0].getMax();
+    const SbVec3f& hi = octants[7].getMax();
+    const SbVec3f& bMin = box.getMin();
+    const SbVec3f& bMax = box.getMax();
+    // Octants in the lower and in the upper half of each axis, as bit masks
+    // over k: bit 2 of k picks the upper half in x, bit 1 in y, bit 0 in z.
+    const unsigned lowerHalf[3] = {0x0F, 0x33, 0x55};
+    unsigned mask = 0xFF;
     for (int axis = 0; axis < 3; ++axis) {
-        if (!intervalsOverlap(pMin[axis], pMax[axis], dMin[axis], dMax[axis])) {
-            return false;
+        unsigned reached = 0;
+        if (intervalsOverlap(lo[axis], mid[axis], bMin[axis], bMax[axis])) {
+            reached |= lowerHalf[axis];
         }
+        if (intervalsOverlap(mid[axis], hi[axis], bMin[axis], bMax[axis])) {
+            reached |= ~lowerHalf[axis] & 0xFF;
+        }
+        mask &= reached;
     }
-    return true;
+    return mask;
 }
 
 void OctTree::insert(CollisionObject record) {
-    file(record, false);
+    fileRecord(record, false);
 }
 
 bool OctTree::insertAndCheck(CollisionObject record) {
-    return file(record, true);
+    return fileRecord(record, true);
 }
 
+bool OctTree::fileRecord(const CollisionObject& record, bool check) {
+    // Without a box a record can be neither placed nor tested: a split or a
+    // collision test would read through the null pointer.
+    if (record.box == nullptr) {
+        return false;
+    }
+    // A record outside every octant of a split root is dropped.
+    if (children[0] == nullptr || overlappedOctants(*record.box) != 0) {
+        ++root->recordsFiled;
+    }
+    return file(record, check);
+}
+
+// All eight children are set at once, so any of them tells whether the node
+// has split; the last one shares a cache line with the octants the descent
+// reads next.
 bool OctTree::file(const CollisionObject& record, bool check) {
-    const bool hadChildren = children[0] != nullptr;
-    if (!hadChildren && objectCount < nodeCapacity) {
+    if (children[7] != nullptr) {
+        if (depth == maxDepth) {
+            std::fputs(overflowLine, stdout);
+            std::fputc('\n', stdout);
+            std::fflush(stdout);
+            return false;
+        }
+        // An inner node's list is always empty: the record goes straight on.
+        return handDown(record, check);
+    }
+    if (objectCount < nodeCapacity) {
         objects.append(record);
         ++objectCount;
-        return check && findCollidingNode(this) != nullptr;
+        return check && leafCollides();
     }
     if (depth == maxDepth) {
         std::fputs(overflowLine, stdout);
@@ -93,14 +139,12 @@ bool OctTree::file(const CollisionObject& record, bool check) {
         std::fflush(stdout);
         return false;
     }
-    if (!hadChildren && keepsInsteadOfSplitting(record)) {
+    if (keepsInsteadOfSplitting(record)) {
         objects.append(record);
         ++objectCount;
-        return check && findCollidingNode(this) != nullptr;
+        return check && leafCollides();
     }
-    if (!hadChildren) {
-        split();
-    }
+    split();
 
     // Slot 0 goes down first and removeFast moves the last record into it, so
     // A, B, C, D plus E leave in the order A, E, D, C, B.
@@ -109,10 +153,8 @@ bool OctTree::file(const CollisionObject& record, bool check) {
     const int handedDown = objects.getLength();
     for (int n = 0; n < handedDown; ++n) {
         const CollisionObject first = objects[0];
-        for (int k = 0; k < 8; ++k) {
-            if (boxesOverlap(octants[k], *first.box) && children[k]->file(first, check)) {
-                collided = true;
-            }
+        if (handDown(first, check)) {
+            collided = true;
         }
         objects.removeFast(0);
     }
@@ -122,121 +164,142 @@ bool OctTree::file(const CollisionObject& record, bool check) {
     return collided;
 }
 
-void OctTree::split() {
+// Every copy goes to each octant it overlaps, whatever the earlier answers.
+bool OctTree::handDown(const CollisionObject& record, bool check) {
+    const unsigned reached = overlappedOctants(*record.box);
+    bool collided = false;
     for (int k = 0; k < 8; ++k) {
-        children[k] = new OctTree(this, octants[k]);
+        if ((reached >> k) & 1) {
+            collided = children[k]->file(record, check) || collided;
+        }
+    }
+    return collided;
+}
+
+// The pairs of a leaf's own records, as findCollidingNode tests them.
+bool OctTree::leafCollides() {
+    for (int i = 0; i < objectCount - 1; ++i) {
+        const SbBox3f& first = *objects[i].box;
+        for (int j = i + 1; j < objectCount; ++j) {
+            if (boxesOverlap(first, *objects[j].box)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void OctTree::split() {
+    // The eight children in one block, aligned to cache lines.
+    void* block = ::operator new(8 * sizeof(OctTree), std::align_val_t(64));
+    OctTree* nodes = static_cast<OctTree*>(block);
+    for (int k = 0; k < 8; ++k) {
+        children[k] = new (&nodes[k]) OctTree(this, octants[k]);
     }
     root->treeNodes += 8;
 }
 
-SbBox3f OctTree::region() const {
-    return SbBox3f(octants[0].getMin(), octants[7].getMax());
-}
-
-// A split pays off only if it separates records. If two or more octants would
-// each receive every record of a full leaf (the new one included), those
-// children are as full as the leaf and split in turn: the tree fans out level
-// after level. That happens for good where the records share a common region;
-// deeper down it also happens along faces and edges where records only meet,
-// until float rounding lands a dividing plane on them. Such a leaf keeps its
-// records. A single receiving octant (records meeting at a point) still
-// splits: that grows one chain, not a fan.
-bool OctTree::keepsInsteadOfSplitting(const CollisionObject& record) const {
-    if (root->treeNodes > nodeBudget - 8) {
+// A split pays off only if it can separate records. Where the closed boxes of
+// all the records (the new one included) share a point of the node, every
+// node down to that point receives them all, however deep; if two or more
+// octants would then each receive every record, each of those children is as
+// full as this leaf and splits in turn, so the tree fans out level after level
+// and never ends. Such a leaf keeps its records. A single receiving octant
+// (records meeting at one point) still splits: that grows one chain, and
+// maxDepth ends it.
+bool OctTree::keepsInsteadOfSplitting(const CollisionObject& record) {
+    const long long limit =
+        static_cast<long long>(nodeBudget) +
+        static_cast<long long>(nodesPerRecord) * static_cast<long long>(root->recordsFiled);
+    if (root->treeNodes + 8LL > limit) {
         return true;
     }
-    if (depth >= crowdDepth) {
-        int receiving = 0;
-        for (int k = 0; k < 8; ++k) {
-            bool all = boxesOverlap(octants[k], *record.box);
-            for (int i = 0; all && i < objectCount; ++i) {
-                all = boxesOverlap(octants[k], *objects[i].box);
-            }
-            receiving += all;
-        }
-        return receiving >= 2;
-    }
 
-    const SbBox3f own = region();
-    SbVec3f lo = own.getMin();
-    SbVec3f hi = own.getMax();
+    SbVec3f lo = octants[0].getMin();
+    SbVec3f hi = octants[7].getMax();
     auto narrow = [&lo, &hi](const SbBox3f& box) {
         for (int axis = 0; axis < 3; ++axis) {
             lo[axis] = std::max(lo[axis], box.getMin()[axis]);
             hi[axis] = std::min(hi[axis], box.getMax()[axis]);
         }
     };
-    // Where the common range shrinks to one point, a box of positive width
-    // that ends there leaves it out: its maximum is open.
-    auto leavesOut = [&lo, &hi](const SbBox3f& box) {
-        for (int axis = 0; axis < 3; ++axis) {
-            const bool point = lo[axis] == hi[axis];
-            const bool wide = box.getMin()[axis] < box.getMax()[axis];
-            if (lo[axis] > hi[axis] || (point && wide && box.getMax()[axis] == hi[axis])) {
-                return true;
-            }
-        }
-        return false;
-    };
-
     narrow(*record.box);
     for (int i = 0; i < objectCount; ++i) {
         narrow(*objects[i].box);
     }
-    if (leavesOut(own) || leavesOut(*record.box)) {
-        return false;
-    }
-    for (int i = 0; i < objectCount; ++i) {
-        if (leavesOut(*objects[i].box)) {
+    for (int axis = 0; axis < 3; ++axis) {
+        if (!(lo[axis] <= hi[axis])) {
             return false;
         }
     }
 
-    // Every octant that meets the common region receives every record.
-    const SbBox3f common(lo, hi);
+    unsigned receivingAll = overlappedOctants(*record.box);
+    for (int i = 0; i < objectCount; ++i) {
+        receivingAll &= overlappedOctants(*objects[i].box);
+    }
     int receiving = 0;
     for (int k = 0; k < 8; ++k) {
-        receiving += boxesOverlap(octants[k], common);
+        receiving += (receivingAll >> k) & 1;
     }
     return receiving >= 2;
 }
 
-void OctTree::removeFromList(const CollisionObject& record) {
+int OctTree::removeFromList(const SbBox3f* box) {
+    int removed = 0;
     int i = 0;
     while (i < objectCount) {
-        if (objects[i].isSameObject(record)) {
+        if (objects[i].box == box) {
             // The last record moves into slot i and is examined next.
             objects.removeFast(i);
             --objectCount;
+            ++removed;
         } else {
             ++i;
         }
     }
+    return removed;
 }
 
 void OctTree::remove(CollisionObject record) {
-    // Any node's own list may hold the record: the root keeps whatever it is
-    // given before its first split, and a crowded leaf keeps what it refused
-    // to split over.
-    removeFromList(record);
-    // Without a box the record never left the root's list.
-    if (record.box == nullptr) {
-        return;
-    }
-    for (int k = 0; k < 8; ++k) {
-        if (children[k] != nullptr && boxesOverlap(octants[k], *record.box)) {
-            children[k]->remove(record);
-        }
+    if (removeCopies(record.box) > 0) {
+        --root->recordsFiled;
     }
 }
 
-void OctTree::removeEverywhere(CollisionObject record) {
-    removeFromList(record);
+int OctTree::removeCopies(const SbBox3f* box) {
+    // Only leaves hold records; an inner node's list is always empty.
+    if (children[7] == nullptr) {
+        return objectCount > 0 ? removeFromList(box) : 0;
+    }
+    // A copy is filed only where its box overlaps, and a filed box never
+    // changes. A record without a box is never filed.
+    if (box == nullptr) {
+        return 0;
+    }
+    int removed = 0;
+    const unsigned reached = overlappedOctants(*box);
     for (int k = 0; k < 8; ++k) {
-        if (children[k] != nullptr) {
-            children[k]->removeEverywhere(record);
+        if ((reached >> k) & 1) {
+            removed += children[k]->removeCopies(box);
         }
     }
+    return removed;
+}
+
+void OctTree::removeEverywhere(CollisionObject record) {
+    if (removeEverywhereBelow(record.box) > 0) {
+        --root->recordsFiled;
+    }
+}
+
+int OctTree::removeEverywhereBelow(const SbBox3f* box) {
+    int removed = removeFromList(box);
+    for (int k = 0; k < 8; ++k) {
+        if (children[k] != nullptr) {
+            removed += children[k]->removeEverywhereBelow(box);
+        }
+    }
+    return removed;
 }
 
 OctTree* OctTree::findCollidingNode(OctTree* node) {

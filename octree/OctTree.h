@@ -13,21 +13,29 @@ public:
     explicit OctTree(SbBox3f box);
     OctTree(OctTree* parent, SbBox3f box);
     // Nodes live as long as their root; the program's root lives to the end.
-    ~OctTree() {
-        for (OctTree* child : children) {
-            delete child;
-        }
-    }
+    ~OctTree();
     OctTree(const OctTree&) = delete;
     OctTree& operator=(const OctTree&) = delete;
 
     // Half-open per axis: boxes that only touch do not overlap.
-    static bool boxesOverlap(const SbBox3f& first, const SbBox3f& second);
+    static bool boxesOverlap(const SbBox3f& first, const SbBox3f& second) {
+        const SbVec3f& pMin = first.getMin();
+        const SbVec3f& pMax = first.getMax();
+        const SbVec3f& dMin = second.getMin();
+        const SbVec3f& dMax = second.getMax();
+        for (int axis = 0; axis < 3; ++axis) {
+            if (!intervalsOverlap(pMin[axis], pMax[axis], dMin[axis], dMax[axis])) {
+                return false;
+            }
+        }
+        return true;
+    }
 
+    // A record without a box is refused: nothing is filed (insertAndCheck
+    // answers false), as nothing could ever decide where it lies.
     void insert(CollisionObject record);
     // Deletes every copy of the record (same box pointer) from this subtree,
-    // descending only into octants the record's box overlaps: a copy is filed
-    // only where it overlaps, and a filed box never changes.
+    // descending only into octants the record's box overlaps.
     void remove(CollisionObject record);
     // The same deletion visiting every node, whatever the box; the reference
     // the pruned walk is measured and checked against.
@@ -58,23 +66,38 @@ public:
     SbBox3f octants[8];
 
     // Bounds on growth; the root sets them, children copy them. A full leaf
-    // keeps its records instead of splitting when the split would take the
-    // tree past nodeBudget nodes, or when two or more of its octants would
-    // each receive all of its records: at any depth if the records share a
-    // common region there, from crowdDepth on even if they only meet.
+    // keeps its records instead of splitting when its records and the new one
+    // share a common point (closed boxes) and two or more of its octants would
+    // each receive all of them: no split below could ever separate them, and
+    // the tree would fan out level after level. As a last guard against
+    // runaway growth, a leaf also keeps its records when the split would take
+    // the tree past nodeBudget + nodesPerRecord * recordsFiled nodes.
     int nodeBudget;
-    int crowdDepth;
+    int nodesPerRecord;
     OctTree* root;
-    // Nodes created so far; kept up to date at the root only.
+    // Kept up to date at the root only: nodes created so far, and records
+    // filed (a filing that reaches the tree's region counts one, a remove
+    // that takes copies away takes one off).
     int treeNodes;
+    int recordsFiled;
 
     static constexpr int defaultNodeBudget = 100000;
-    static constexpr int defaultCrowdDepth = 12;
+    static constexpr int defaultNodesPerRecord = 32;
 
 private:
+    static bool intervalsOverlap(float pMin, float pMax, float dMin, float dMax) {
+        return (dMin >= pMin && dMin < pMax) || (pMin >= dMin && pMin < dMax);
+    }
+
+    // Bit k set when boxesOverlap(octants[k], box) holds.
+    unsigned overlappedOctants(const SbBox3f& box) const;
+    bool fileRecord(const CollisionObject& record, bool check);
     bool file(const CollisionObject& record, bool check);
-    void removeFromList(const CollisionObject& record);
-    bool keepsInsteadOfSplitting(const CollisionObject& record) const;
+    bool leafCollides();
+    bool handDown(const CollisionObject& record, bool check);
+    int removeCopies(const SbBox3f* box);
+    int removeEverywhereBelow(const SbBox3f* box);
+    int removeFromList(const SbBox3f* box);
+    bool keepsInsteadOfSplitting(const CollisionObject& record);
     void split();
-    SbBox3f region() const;
 };

@@ -36,7 +36,7 @@ std::string firstDifference(const OctTree& pruned, const OctTree& full, const st
 
 struct Bounds {
     int nodeBudget;
-    int crowdDepth;
+    int nodesPerRecord;
 };
 
 // Boxes on a half-unit lattice over a 16-unit root, so that many start or end
@@ -84,7 +84,7 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
     OctTree full(region);
     for (OctTree* tree : {&pruned, &full}) {
         tree->nodeBudget = bounds.nodeBudget;
-        tree->crowdDepth = bounds.crowdDepth;
+        tree->nodesPerRecord = bounds.nodesPerRecord;
     }
 
     BoxSource source(seed);
@@ -141,8 +141,8 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
 TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
     // A roomy budget, and tight bounds that make crowded leaves keep records.
     // Either budget stops a chain long before the deepest level.
-    const Bounds roomy{4000, OctTree::defaultCrowdDepth};
-    const Bounds tight{300, 3};
+    const Bounds roomy{4000, OctTree::defaultNodesPerRecord};
+    const Bounds tight{300, 0};
     for (const Bounds& bounds : {roomy, tight}) {
         Tally total;
         for (unsigned seed = 1; seed <= 4; ++seed) {
@@ -155,7 +155,7 @@ TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
         EXPECT_GT(total.copiesRemoved, 1000) << "budget " << bounds.nodeBudget;
         EXPECT_GT(total.collisions, 50) << "budget " << bounds.nodeBudget;
         EXPECT_GE(total.deepest, 4) << "budget " << bounds.nodeBudget;
-        if (bounds.crowdDepth == tight.crowdDepth) {
+        if (bounds.nodeBudget == tight.nodeBudget) {
             EXPECT_GT(total.largestLeaf, 4) << "crowded leaves keep more than a full leaf";
         }
     }
@@ -163,7 +163,7 @@ TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
 
 TEST(OctTreeRemoveWalk, RootListBeforeTheFirstSplit) {
     // Before the first split the root keeps records wherever their boxes lie,
-    // also outside its region and without a box at all.
+    // also outside its region; a record without a box is refused.
     OctTree pruned(SbBox3f(0, 0, 0, 16, 16, 16));
     SbBox3f outside(40, 40, 40, 41, 41, 41);
     SbBox3f inside(1, 1, 1, 2, 2, 2);
@@ -172,8 +172,9 @@ TEST(OctTreeRemoveWalk, RootListBeforeTheFirstSplit) {
     for (const CollisionObject& record : records) {
         pruned.insert(record);
     }
+    EXPECT_EQ(boxesIn(pruned), (std::vector<const SbBox3f*>{&outside, &inside}));
     pruned.remove(records[0]);
-    EXPECT_EQ(boxesIn(pruned), (std::vector<const SbBox3f*>{nullptr, &inside}));
+    EXPECT_EQ(boxesIn(pruned), (std::vector<const SbBox3f*>{&inside}));
     pruned.remove(records[2]);
     EXPECT_EQ(boxesIn(pruned), (std::vector<const SbBox3f*>{&inside}));
 }
