@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "octree/OctTree.h"
+#include "tests/octree/TreeCheck.h"
 #include "tests/octree/TreeProbe.h"
 #include "tests/support/CityWorkload.h"
 
@@ -21,6 +22,23 @@ CollisionObject recordOf(SbBox3f& box) {
     return CollisionObject(0, 0, 0, &box);
 }
 
+// Each operation of these tests is followed by the check of the invariants.
+void insertChecked(OctTree& root, SbBox3f& box) {
+    root.insert(recordOf(box));
+    EXPECT_EQ(firstBrokenInvariant(root), "");
+}
+
+bool insertAndCheckChecked(OctTree& root, SbBox3f& box) {
+    const bool collided = root.insertAndCheck(recordOf(box));
+    EXPECT_EQ(firstBrokenInvariant(root), "");
+    return collided;
+}
+
+void removeChecked(OctTree& root, SbBox3f& box) {
+    root.remove(recordOf(box));
+    EXPECT_EQ(firstBrokenInvariant(root), "");
+}
+
 int occurrences(const std::string& text, const std::string& line) {
     int count = 0;
     for (std::size_t at = text.find(line); at != std::string::npos;
@@ -35,9 +53,9 @@ TEST(OctTreeBound, SharedPointGoesDownToMaxDepth) {
     std::vector<SbBox3f> points(7, SbBox3f(5, -3, 5, 5, -3, 5));
     testing::internal::CaptureStdout();
     for (int i = 0; i < 4; ++i) {
-        root.insert(recordOf(points[i]));
+        insertChecked(root, points[i]);
     }
-    root.insert(recordOf(points[4]));
+    insertChecked(root, points[4]);
     EXPECT_EQ(occurrences(testing::internal::GetCapturedStdout(), overflowLine), 1);
 
     // One used child per level, all eight created: 1 + 8 * 1000 nodes.
@@ -49,8 +67,8 @@ TEST(OctTreeBound, SharedPointGoesDownToMaxDepth) {
     EXPECT_EQ(copiesOf(root, &points[0]), 1);
 
     testing::internal::CaptureStdout();
-    root.insert(recordOf(points[5]));
-    EXPECT_FALSE(root.insertAndCheck(recordOf(points[6])));
+    insertChecked(root, points[5]);
+    EXPECT_FALSE(insertAndCheckChecked(root, points[6]));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), overflowLine + overflowLine);
     EXPECT_EQ(root.nodeCount(), 8001);
 
@@ -58,7 +76,7 @@ TEST(OctTreeBound, SharedPointGoesDownToMaxDepth) {
     // while one elsewhere is filed.
     SbBox3f elsewhere(5, -3, 6, 5, -3, 6);
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(root.insertAndCheck(recordOf(elsewhere)));
+    EXPECT_FALSE(insertAndCheckChecked(root, elsewhere));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(copiesOf(root, &elsewhere), 1);
 }
@@ -98,13 +116,13 @@ TEST(OctTreeBound, CrowdOfEqualBoxesStaysInOneLeaf) {
     // until a node is small enough for it to straddle one.
     std::vector<SbBox3f> crowd(40, SbBox3f(3.2f, -7.3f, 4.1f, 4.2f, -7.05f, 5.1f));
     for (int i = 0; i < 5; ++i) {
-        root.insert(recordOf(crowd[i]));
+        insertChecked(root, crowd[i]);
     }
     const int afterFive = root.nodeCount();
     EXPECT_LT(afterFive, 100);
     EXPECT_EQ(largestLeaf(root), 5);
     for (std::size_t i = 5; i < crowd.size(); ++i) {
-        EXPECT_TRUE(root.insertAndCheck(recordOf(crowd[i])));
+        EXPECT_TRUE(insertAndCheckChecked(root, crowd[i]));
     }
     EXPECT_EQ(root.nodeCount(), afterFive);
     EXPECT_EQ(root.treeNodes, afterFive);
@@ -115,10 +133,10 @@ TEST(OctTreeBound, CrowdOfEqualBoxesStaysInOneLeaf) {
     // A newcomer that overlaps the crowd collides; one beside it does not and
     // is filed normally.
     SbBox3f touchingCrowd(3.5f, -7.1f, 4.5f, 3.6f, -7.0f, 4.6f);
-    EXPECT_TRUE(root.insertAndCheck(recordOf(touchingCrowd)));
-    root.remove(recordOf(touchingCrowd));
+    EXPECT_TRUE(insertAndCheckChecked(root, touchingCrowd));
+    removeChecked(root, touchingCrowd);
     SbBox3f beside(20, -7.3f, 20, 21, -7.05f, 21);
-    EXPECT_FALSE(root.insertAndCheck(recordOf(beside)));
+    EXPECT_FALSE(insertAndCheckChecked(root, beside));
     EXPECT_EQ(copiesOf(root, &beside), 1);
 
     // A record that meets the crowd only face to face shares no region with
@@ -126,15 +144,15 @@ TEST(OctTreeBound, CrowdOfEqualBoxesStaysInOneLeaf) {
     // would split on and on. The crowd settles lower down, still colliding.
     SbBox3f inside(4.15f, -7.1f, 5.05f, 4.19f, -7.06f, 5.09f);
     SbBox3f againstFace(4.2f, -7.1f, 5.05f, 4.25f, -7.06f, 5.09f);
-    EXPECT_TRUE(root.insertAndCheck(recordOf(inside)));
-    EXPECT_TRUE(root.insertAndCheck(recordOf(againstFace)));
+    EXPECT_TRUE(insertAndCheckChecked(root, inside));
+    EXPECT_TRUE(insertAndCheckChecked(root, againstFace));
     EXPECT_LT(root.nodeCount(), 2000);
     EXPECT_GT(copiesOf(root, &againstFace), 0);
     EXPECT_EQ(root.treeNodes, root.nodeCount());
 
     // Emptying the crowd leaves an ordinary tree.
     for (SbBox3f& b : crowd) {
-        root.remove(recordOf(b));
+        removeChecked(root, b);
     }
     EXPECT_LE(largestLeaf(root), 4);
     EXPECT_EQ(root.findCollidingNode(&root), nullptr);
@@ -146,7 +164,7 @@ TEST(OctTreeBound, FlatCrowdAndBoxesMeetingOnALine) {
     OctTree flat(rootBox());
     std::vector<SbBox3f> squares(8, SbBox3f(-5.3f, -2, -5.3f, 5.3f, -2, 5.3f));
     for (SbBox3f& b : squares) {
-        EXPECT_FALSE(flat.insertAndCheck(recordOf(b)));
+        EXPECT_FALSE(insertAndCheckChecked(flat, b));
     }
     EXPECT_LT(flat.nodeCount(), 1000);
 
@@ -162,7 +180,7 @@ TEST(OctTreeBound, FlatCrowdAndBoxesMeetingOnALine) {
         SbBox3f(c - 2, -10, c - 2, c + 2, 10, c + 2),
     };
     for (SbBox3f& b : boxes) {
-        EXPECT_TRUE(line.insertAndCheck(recordOf(b)) == (&b == &boxes[4]));
+        EXPECT_TRUE(insertAndCheckChecked(line, b) == (&b == &boxes[4]));
     }
     EXPECT_LT(line.nodeCount(), 20000);
     EXPECT_GT(largestLeaf(line), 4);
@@ -172,12 +190,79 @@ TEST(OctTreeBound, FlatCrowdAndBoxesMeetingOnALine) {
     // Still a working index: overlaps near the line are found, and once the
     // covering box has gone, a record inside one quarter collides with it only.
     SbBox3f probe(c - 0.5f, 0, c - 0.5f, c - 0.4f, 1, c - 0.4f);
-    EXPECT_TRUE(line.insertAndCheck(recordOf(probe)));
-    line.remove(recordOf(boxes[4]));
-    line.remove(recordOf(probe));
+    EXPECT_TRUE(insertAndCheckChecked(line, probe));
+    removeChecked(line, boxes[4]);
+    removeChecked(line, probe);
     EXPECT_EQ(line.findCollidingNode(&line), nullptr);
     SbBox3f inQuarter(c + 0.1f, 0, c + 0.1f, c + 0.2f, 1, c + 0.2f);
-    EXPECT_TRUE(line.insertAndCheck(recordOf(inQuarter)));
+    EXPECT_TRUE(insertAndCheckChecked(line, inQuarter));
+}
+
+// Five thin slabs 0.001 apart share no point: a split deep enough separates
+// them, so no leaf may keep them together, and a record beside them, which
+// overlaps nothing, must not be reported colliding because a leaf it reaches
+// holds another overlapping pair.
+TEST(OctTreeBound, ThinDisjointSlabsAreSeparated) {
+    OctTree root(rootBox());
+    std::vector<SbBox3f> slabs;
+    for (int i = 0; i < 5; ++i) {
+        slabs.emplace_back(0.01f, -49.999f + 0.002f * i, 0.005f, 0.02f, -49.998f + 0.002f * i,
+                           0.006f);
+    }
+    for (SbBox3f& slab : slabs) {
+        EXPECT_FALSE(insertAndCheckChecked(root, slab));
+    }
+    EXPECT_LE(largestLeaf(root), 4);
+    EXPECT_GE(deepestDepth(root), 14);
+
+    SbBox3f overSlab0(0.012f, -49.9985f, 0.005f, 0.018f, -49.9975f, 0.006f);
+    insertChecked(root, overSlab0);
+    SbBox3f apart(0.001f, -49.98f, 0.02f, 0.002f, -49.979f, 0.021f);
+    EXPECT_FALSE(insertAndCheckChecked(root, apart));
+    EXPECT_LE(largestLeaf(root), 4);
+    // The pair that does overlap is still found by a record that reaches it.
+    SbBox3f onThePair(0.013f, -49.9984f, 0.0052f, 0.014f, -49.9983f, 0.0053f);
+    EXPECT_TRUE(insertAndCheckChecked(root, onThePair));
+}
+
+// 125,000 disjoint small boxes need more nodes than a fixed budget of 100,000
+// would allow: the budget grows with the records, so the tree is the one the
+// filing rules alone build, no leaf over capacity, and its answers are exact.
+TEST(OctTreeBound, ManyDisjointBoxesBuildTheWholeTree) {
+    OctTree root(rootBox());
+    const int side = 50;
+    const float pitch = 120.0f / side;
+    std::vector<SbBox3f> boxes;
+    boxes.reserve(side * side * side);
+    for (int i = 0; i < side; ++i) {
+        for (int j = 0; j < side; ++j) {
+            for (int k = 0; k < side; ++k) {
+                const SbVec3f min(-59.9f + pitch * i, -109.9f + pitch * j, -59.9f + pitch * k);
+                boxes.emplace_back(min, min + SbVec3f(0.5f, 0.5f, 0.5f));
+            }
+        }
+    }
+    int collisions = 0;
+    for (SbBox3f& b : boxes) {
+        collisions += root.insertAndCheck(recordOf(b));
+    }
+    EXPECT_EQ(collisions, 0);
+    EXPECT_GT(root.treeNodes, OctTree::defaultNodeBudget);
+    EXPECT_LE(largestLeaf(root), 4);
+    ASSERT_EQ(firstBrokenInvariant(root), "");
+
+    // A probe collides exactly where it overlaps one of the boxes.
+    for (int n = 0; n < 200; ++n) {
+        const SbBox3f& target = boxes[(n * 7919) % boxes.size()];
+        const SbVec3f corner = target.getMin() + SbVec3f(0.4f, 0.4f, 0.4f);
+        SbBox3f onOne(corner, corner + SbVec3f(0.2f, 0.2f, 0.2f));
+        SbBox3f between(corner + SbVec3f(0.2f, 0, 0), corner + SbVec3f(0.4f, 0.2f, 0.2f));
+        EXPECT_TRUE(root.insertAndCheck(recordOf(onOne))) << n;
+        root.remove(recordOf(onOne));
+        EXPECT_FALSE(root.insertAndCheck(recordOf(between))) << n;
+        root.remove(recordOf(between));
+    }
+    EXPECT_EQ(firstBrokenInvariant(root), "");
 }
 
 TEST(OctTreeBound, NodeBudget) {
@@ -192,7 +277,7 @@ TEST(OctTreeBound, NodeBudget) {
         }
     }
     for (SbBox3f& b : boxes) {
-        EXPECT_FALSE(root.insertAndCheck(recordOf(b)));
+        EXPECT_FALSE(insertAndCheckChecked(root, b));
     }
     EXPECT_LE(root.nodeCount(), 100);
     EXPECT_EQ(root.treeNodes, root.nodeCount());
@@ -201,10 +286,10 @@ TEST(OctTreeBound, NodeBudget) {
         ASSERT_GT(copiesOf(root, &b), 0);
     }
     SbBox3f onOne(10.5f, -4.5f, 10.5f, 11, -4, 11);
-    EXPECT_TRUE(root.insertAndCheck(recordOf(onOne)));
-    root.remove(recordOf(onOne));
+    EXPECT_TRUE(insertAndCheckChecked(root, onOne));
+    removeChecked(root, onOne);
     SbBox3f between(11.25f, -4.5f, 11.25f, 11.75f, -4, 11.75f);
-    EXPECT_FALSE(root.insertAndCheck(recordOf(between)));
+    EXPECT_FALSE(insertAndCheckChecked(root, between));
 }
 
 // The bound must never touch the city's own use: with the city's records and
@@ -214,7 +299,7 @@ TEST(OctTreeBound, CityNeverReachesIt) {
     for (unsigned seed : {1u, 2u, 3u, 4u}) {
         OctTree root(cityRootBox());
         for (SbBox3f* b : cityBoxes(seed)) {
-            root.insert(recordOf(*b));
+            insertChecked(root, *b);
         }
         CraftSwarm swarm(10, seed);
         swarm.fileAll(root);
@@ -222,6 +307,7 @@ TEST(OctTreeBound, CityNeverReachesIt) {
             swarm.step(root);
             if (step % 500 == 0) {
                 ASSERT_LE(largestLeaf(root), 4) << "seed " << seed << " step " << step;
+                ASSERT_EQ(firstBrokenInvariant(root), "") << "seed " << seed << " step " << step;
             }
         }
         EXPECT_LE(largestLeaf(root), 4) << "seed " << seed;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "octree/OctTree.h"
+#include "tests/octree/TreeCheck.h"
 #include "tests/octree/TreeProbe.h"
 
 namespace {
@@ -83,6 +84,8 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
     OctTree pruned(region);
     OctTree full(region);
     for (OctTree* tree : {&pruned, &full}) {
+        // Chains of shared points end soon, with the overflow line.
+        tree->maxDepth = 40;
         tree->nodeBudget = bounds.nodeBudget;
         tree->nodesPerRecord = bounds.nodesPerRecord;
     }
@@ -93,7 +96,14 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
     for (int op = 0; op < operations; ++op) {
         const int roll = source.pick(0, 99);
         std::string what;
-        if (roll < 55 || filed.empty()) {
+        if (roll == 99) {
+            // A record without a box is refused by both forms of filing.
+            what = "filing without a box";
+            pruned.insert(CollisionObject());
+            full.insert(CollisionObject());
+            EXPECT_FALSE(pruned.insertAndCheck(CollisionObject()));
+            EXPECT_FALSE(full.insertAndCheck(CollisionObject()));
+        } else if (roll < 55 || filed.empty()) {
             // A new thing, or now and then a second copy of a filed one.
             SbBox3f* box = (roll % 10 == 0 && !filed.empty())
                                ? filed[source.pick(0, static_cast<int>(filed.size()) - 1)]
@@ -133,20 +143,26 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
         }
         const std::string diff = firstDifference(pruned, full, "root/");
         ASSERT_EQ(diff, "") << "seed " << seed << ", op " << op << " (" << what << ")";
+        ASSERT_EQ(firstBrokenInvariant(pruned), "")
+            << "seed " << seed << ", op " << op << " (" << what << ")";
     }
     tally.deepest = std::max(tally.deepest, deepestDepth(full));
     tally.largestLeaf = std::max(tally.largestLeaf, largestLeaf(full));
 }
 
 TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
-    // A roomy budget, and tight bounds that make crowded leaves keep records.
-    // Either budget stops a chain long before the deepest level.
-    const Bounds roomy{4000, OctTree::defaultNodesPerRecord};
+    // A budget never reached, so that only records sharing a point crowd a
+    // leaf and chains of shared points go down to the deepest level; and a
+    // tight fixed budget that makes leaves keep records wherever it is spent.
+    const Bounds roomy{1000000, OctTree::defaultNodesPerRecord};
     const Bounds tight{300, 0};
     for (const Bounds& bounds : {roomy, tight}) {
         Tally total;
         for (unsigned seed = 1; seed <= 4; ++seed) {
+            testing::internal::CaptureStdout();
             runSequence(seed, bounds, 1500, total);
+            testing::internal::GetCapturedStdout();
+            ASSERT_FALSE(HasFailure()) << "budget " << bounds.nodeBudget;
             if (HasFatalFailure()) {
                 return;
             }
