@@ -32,21 +32,10 @@ std::vector<const SbBox3f*> boxesInTree(const OctTree& node) {
     return boxes;
 }
 
-static void deleteChildren(OctTree& node) {
-    for (OctTree*& child : node.children) {
-        if (child) {
-            deleteChildren(*child);
-            delete child;
-            child = nullptr;
-        }
-    }
-}
-
 void releaseTree(OctTree& tree) {
     for (const SbBox3f* box : boxesInTree(tree)) {
         delete box;
     }
-    deleteChildren(tree);
 }
 
 static void collect(const SoError* error, void* messages) {

@@ -15,8 +15,8 @@ void enterDataFolder();
 // The distinct boxes the tree's nodes hold.
 std::vector<const SbBox3f*> boxesInTree(const OctTree& tree);
 
-// Frees the tree's child nodes and the boxes of its records, which the
-// program keeps for its whole run.
+// Frees the boxes of the tree's records, which the program keeps for its
+// whole run; the tree's own destructor frees its nodes.
 void releaseTree(OctTree& tree);
 
 // Coin's error and warning texts posted while it lives.
