@@ -52,9 +52,15 @@ void OctreeSpace::removeRecord(const CollisionObject& record) {
 
 bool OctreeSpace::tryMove(int, SbBox3f* from, SbBox3f* to) {
     const CollisionObject old = recordOf(from);
-    removeRecord(old);
     const CollisionObject candidate = recordOf(to);
-    if (!tree.insertAndCheck(candidate)) {
+    bool collided;
+    if (everyNode) {
+        removeRecord(old);
+        collided = tree.insertAndCheck(candidate);
+    } else {
+        collided = tree.moveAndCheck(old, candidate);
+    }
+    if (!collided) {
         return false;
     }
     removeRecord(candidate);

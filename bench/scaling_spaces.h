@@ -15,8 +15,9 @@
 
 // The simulation's own way: take the mover out, file the tried record with
 // insertAndCheck, and on a collision take that out and file the old one back.
-// Removal is the tree's pruned walk or, for comparison, the walk over every
-// node.
+// The first two go in one descent (moveAndCheck, with the pruned remove) or,
+// for comparison, as removeEverywhere, the walk over every node, and then
+// insertAndCheck.
 class OctreeSpace {
 public:
     explicit OctreeSpace(bool everyNode);

@@ -76,22 +76,53 @@ unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
     const SbVec3f& hi = octants[7].getMax();
     const SbVec3f& bMin = box.getMin();
     const SbVec3f& bMax = box.getMax();
-    // Octants in the lower and in the upper half of each axis, as bit masks
-    // over k: bit 2 of k picks the upper half in x, bit 1 in y, bit 0 in z.
+    // Octants in the lower half of each axis, as bit masks over k: bit 2 of k
+    // picks the upper half in x, bit 1 in y, bit 0 in z. The tests are those
+    // of intervalsOverlap, combined without branches: the outcomes are hard
+    // to predict.
     const unsigned lowerHalf[3] = {0x0F, 0x33, 0x55};
     unsigned mask = 0xFF;
     for (int axis = 0; axis < 3; ++axis) {
-        unsigned reached = 0;
-        if (intervalsOverlap(lo[axis], mid[axis], bMin[axis], bMax[axis])) {
-            reached |= lowerHalf[axis];
-        }
-        if (intervalsOverlap(mid[axis], hi[axis], bMin[axis], bMax[axis])) {
-            reached |= ~lowerHalf[axis] & 0xFF;
-        }
-        mask &= reached;
+        const float l = lo[axis];
+        const float m = mid[axis];
+        const float h = hi[axis];
+        const float dMin = bMin[axis];
+        const float dMax = bMax[axis];
+        const unsigned lower = ((dMin >= l) & (dMin < m)) | ((l >= dMin) & (l < dMax));
+        const unsigned upper = ((dMin >= m) & (dMin < h)) | ((m >= dMin) & (m < dMax));
+        mask &= (lowerHalf[axis] & (0u - lower)) | (~lowerHalf[axis] & 0xFF & (0u - upper));
     }
     return mask;
 }
+
+// A move removes the old record's copies on the way down while it files the
+// new one. Removal and filing touch different lists except in a leaf both
+// boxes reach, where the old copy goes before the new one comes, as in the
+// two calls one after the other. Only a split decision reads beyond its own
+// leaf (the node budget, through recordsFiled); before the first one the rest
+// of the removal is done, so every such decision sees the tree it would have
+// seen after the plain remove.
+struct OctTree::Move {
+    OctTree* tree;
+    const SbBox3f* from;
+    const CollisionObject* to;
+    int removed;
+    bool removalDone;
+
+    void finishRemoval() {
+        if (!removalDone) {
+            removed += tree->removeCopies(from);
+            removalDone = true;
+            settle();
+        }
+    }
+    // The record count as remove would have left it.
+    void settle() {
+        if (removed > 0) {
+            --tree->root->recordsFiled;
+        }
+    }
+};
 
 void OctTree::insert(CollisionObject record) {
     fileRecord(record, false);
@@ -117,7 +148,7 @@ bool OctTree::fileRecord(const CollisionObject& record, bool check) {
 // All eight children are set at once, so any of them tells whether the node
 // has split; the last one shares a cache line with the octants the descent
 // reads next.
-bool OctTree::file(const CollisionObject& record, bool check) {
+bool OctTree::file(const CollisionObject& record, bool check, Move* move) {
     if (children[7] != nullptr) {
         if (depth == maxDepth) {
             std::fputs(overflowLine, stdout);
@@ -126,7 +157,7 @@ bool OctTree::file(const CollisionObject& record, bool check) {
             return false;
         }
         // An inner node's list is always empty: the record goes straight on.
-        return handDown(record, check);
+        return handDown(record, check, move);
     }
     if (objectCount < nodeCapacity) {
         objects.append(record);
@@ -138,6 +169,9 @@ bool OctTree::file(const CollisionObject& record, bool check) {
         std::fputc('\n', stdout);
         std::fflush(stdout);
         return false;
+    }
+    if (move != nullptr) {
+        move->finishRemoval();
     }
     if (keepsInsteadOfSplitting(record)) {
         objects.append(record);
@@ -153,7 +187,7 @@ bool OctTree::file(const CollisionObject& record, bool check) {
     const int handedDown = objects.getLength();
     for (int n = 0; n < handedDown; ++n) {
         const CollisionObject first = objects[0];
-        if (handDown(first, check)) {
+        if (handDown(first, check, move)) {
             collided = true;
         }
         objects.removeFast(0);
@@ -165,12 +199,12 @@ bool OctTree::file(const CollisionObject& record, bool check) {
 }
 
 // Every copy goes to each octant it overlaps, whatever the earlier answers.
-bool OctTree::handDown(const CollisionObject& record, bool check) {
+bool OctTree::handDown(const CollisionObject& record, bool check, Move* move) {
     const unsigned reached = overlappedOctants(*record.box);
     bool collided = false;
     for (int k = 0; k < 8; ++k) {
         if ((reached >> k) & 1) {
-            collided = children[k]->file(record, check) || collided;
+            collided = children[k]->file(record, check, move) || collided;
         }
     }
     return collided;
@@ -300,6 +334,54 @@ int OctTree::removeEverywhereBelow(const SbBox3f* box) {
         }
     }
     return removed;
+}
+
+bool OctTree::moveAndCheck(CollisionObject from, CollisionObject to) {
+    // A leaf root, records without a box and a record moved onto its own box
+    // take the two plain calls.
+    if (children[7] == nullptr || from.box == nullptr || to.box == nullptr || from.box == to.box) {
+        remove(from);
+        return insertAndCheck(to);
+    }
+    // As fileRecord counts the new record; the old one is settled below.
+    if (overlappedOctants(*to.box) != 0) {
+        ++root->recordsFiled;
+    }
+    Move move{this, from.box, &to, 0, false};
+    const bool collided = fileMoving(move);
+    if (!move.removalDone) {
+        move.settle();
+    }
+    return collided;
+}
+
+// This node is reached by both boxes.
+bool OctTree::fileMoving(Move& move) {
+    if (children[7] == nullptr) {
+        if (!move.removalDone && objectCount > 0) {
+            move.removed += removeFromList(move.from);
+        }
+        return file(*move.to, true, &move);
+    }
+    if (depth == maxDepth) {
+        move.finishRemoval();
+        return file(*move.to, true, &move);
+    }
+    const unsigned fromReached = move.removalDone ? 0 : overlappedOctants(*move.from);
+    const unsigned toReached = overlappedOctants(*move.to->box);
+    bool collided = false;
+    for (int k = 0; k < 8; ++k) {
+        const bool byFrom = (fromReached >> k) & 1;
+        const bool byTo = (toReached >> k) & 1;
+        if (byFrom && byTo) {
+            collided = children[k]->fileMoving(move) || collided;
+        } else if (byTo) {
+            collided = children[k]->file(*move.to, true, &move) || collided;
+        } else if (byFrom && !move.removalDone) {
+            move.removed += children[k]->removeCopies(move.from);
+        }
+    }
+    return collided;
 }
 
 OctTree* OctTree::findCollidingNode(OctTree* node) {

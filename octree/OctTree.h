@@ -44,6 +44,9 @@ public:
     // holds two overlapping records.
     bool insertAndCheck(CollisionObject record);
     OctTree* findCollidingNode(OctTree* node);
+    // A move: remove(from) and then insertAndCheck(to), with the same result
+    // and the same tree, in one descent where the two boxes share nodes.
+    bool moveAndCheck(CollisionObject from, CollisionObject to);
 
     // Nodes in this node's subtree, this node included.
     int nodeCount() const;
@@ -85,6 +88,8 @@ public:
     static constexpr int defaultNodesPerRecord = 32;
 
 private:
+    struct Move;
+
     static bool intervalsOverlap(float pMin, float pMax, float dMin, float dMax) {
         return (dMin >= pMin && dMin < pMax) || (pMin >= dMin && pMin < dMax);
     }
@@ -92,9 +97,10 @@ private:
     // Bit k set when boxesOverlap(octants[k], box) holds.
     unsigned overlappedOctants(const SbBox3f& box) const;
     bool fileRecord(const CollisionObject& record, bool check);
-    bool file(const CollisionObject& record, bool check);
+    bool file(const CollisionObject& record, bool check, Move* move = nullptr);
+    bool fileMoving(Move& move);
     bool leafCollides();
-    bool handDown(const CollisionObject& record, bool check);
+    bool handDown(const CollisionObject& record, bool check, Move* move);
     int removeCopies(const SbBox3f* box);
     int removeEverywhereBelow(const SbBox3f* box);
     int removeFromList(const SbBox3f* box);

@@ -96,12 +96,11 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
     FlyingObject& object = *record.owner;
     accelerateFlyingObject(object, frameFactor);
 
-    octree->remove(record.copy());
-
     const SbVec3f next = positionOf(object) + object.velocity;
     SbBox3f* tried = boxAround(next, craftHalfExtent);
     const CollisionObject candidate = craftRecord(next, tried, &object);
-    if (!octree->insertAndCheck(candidate.copy())) {
+    // The old record out and the tried one in, in one descent.
+    if (!octree->moveAndCheck(record.copy(), candidate.copy())) {
         // The tree's copies of the old box went with the remove above.
         delete record.box;
         record.box = tried;
@@ -157,10 +156,9 @@ bool moveCamera(float frameFactor) {
         rebuildCameraObject();
     }
 
-    octree->remove(cameraObject->copy());
     CollisionObject* candidate =
         new CollisionObject(next[0], next[1], next[2], cameraBoxAround(next));
-    if (!octree->insertAndCheck(candidate->copy())) {
+    if (!octree->moveAndCheck(cameraObject->copy(), candidate->copy())) {
         camera->position.setValue(next);
         delete cameraObject->box;
         delete cameraObject;

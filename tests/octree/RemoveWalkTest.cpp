@@ -1,6 +1,8 @@
-// The pruned remove against the walk over every node: the same random
-// sequences of insert, insertAndCheck and remove on two trees must leave every
-// node's list identical, in order, after every operation.
+// The pruned remove and the one-descent move against the walk over every
+// node: the same random sequences of insert, insertAndCheck, remove and moves
+// on two trees (a move being removeEverywhere and then insertAndCheck on the
+// second) must give the same answers and leave every node's list identical,
+// in order, after every operation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -76,6 +78,9 @@ struct Tally {
     int collisions = 0;
     int deepest = 0;
     int largestLeaf = 0;
+    int moves = 0;
+    // Moves whose filing split a leaf or kept a crowded one.
+    int movesPastAFullLeaf = 0;
 };
 
 // Runs one random sequence and adds what it exercised to the tally.
@@ -103,6 +108,35 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
             full.insert(CollisionObject());
             EXPECT_FALSE(pruned.insertAndCheck(CollisionObject()));
             EXPECT_FALSE(full.insertAndCheck(CollisionObject()));
+        } else if (roll >= 40 && roll < 60 && !filed.empty()) {
+            // A filed thing moves, now and then one that is no longer filed or
+            // onto a box that is already filed.
+            what = "move";
+            const int index = source.pick(0, static_cast<int>(filed.size()) - 1);
+            SbBox3f* from = filed[index];
+            if (roll == 40 && !gone.empty()) {
+                from = gone[source.pick(0, static_cast<int>(gone.size()) - 1)];
+            } else {
+                filed.erase(filed.begin() + index);
+                gone.push_back(from);
+            }
+            SbBox3f* to = roll == 41 && !filed.empty()
+                              ? filed[source.pick(0, static_cast<int>(filed.size()) - 1)]
+                              : source.fresh();
+            const int before = copiesOf(full, from);
+            const int nodesBefore = pruned.treeNodes;
+            const int largestBefore = largestLeaf(pruned);
+            const bool hit =
+                pruned.moveAndCheck(CollisionObject(0, 0, 0, from), CollisionObject(0, 0, 0, to));
+            full.removeEverywhere(CollisionObject(0, 0, 0, from));
+            ASSERT_EQ(hit, full.insertAndCheck(CollisionObject(0, 0, 0, to)))
+                << "seed " << seed << " op " << op;
+            tally.copiesRemoved += before - copiesOf(full, from);
+            tally.collisions += hit;
+            ++tally.moves;
+            tally.movesPastAFullLeaf +=
+                pruned.treeNodes != nodesBefore || largestLeaf(pruned) > largestBefore;
+            filed.push_back(to);
         } else if (roll < 55 || filed.empty()) {
             // A new thing, or now and then a second copy of a filed one.
             SbBox3f* box = (roll % 10 == 0 && !filed.empty())
@@ -143,6 +177,7 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
         }
         const std::string diff = firstDifference(pruned, full, "root/");
         ASSERT_EQ(diff, "") << "seed " << seed << ", op " << op << " (" << what << ")";
+        ASSERT_EQ(pruned.recordsFiled, full.recordsFiled) << "seed " << seed << ", op " << op;
         ASSERT_EQ(firstBrokenInvariant(pruned), "")
             << "seed " << seed << ", op " << op << " (" << what << ")";
     }
@@ -171,6 +206,8 @@ TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
         EXPECT_GT(total.copiesRemoved, 1000) << "budget " << bounds.nodeBudget;
         EXPECT_GT(total.collisions, 50) << "budget " << bounds.nodeBudget;
         EXPECT_GE(total.deepest, 4) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.moves, 500) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.movesPastAFullLeaf, 20) << "budget " << bounds.nodeBudget;
         if (bounds.nodeBudget == tight.nodeBudget) {
             EXPECT_GT(total.largestLeaf, 4) << "crowded leaves keep more than a full leaf";
         }
