@@ -33,11 +33,11 @@ bool octantsSplit(const OctTree& node) {
 
 // A leaf may hold more than its capacity only where no split could separate
 // its records: their closed boxes share a point of the leaf and two or more
-// octants take every one of them. Or where the node budget stopped growth.
+// octants take every one of them. Or where the node budget may have stopped
+// growth: the tree has passed its fixed part (the part that grows with the
+// records filed may have been smaller when the leaf was kept).
 bool mayHoldMore(const OctTree& leaf, const OctTree& root) {
-    const long long budget = static_cast<long long>(root.nodeBudget) +
-                             static_cast<long long>(root.nodesPerRecord) * root.recordsFiled;
-    if (root.treeNodes + 8LL > budget) {
+    if (root.treeNodes + 8 > root.nodeBudget) {
         return true;
     }
     SbVec3f lo = leaf.octants[0].getMin();
