@@ -28,15 +28,6 @@ void makeOctants(const SbBox3f& box, SbBox3f* octants) {
 
 }  // namespace
 
-OctTree::~OctTree() {
-    if (children[0] != nullptr) {
-        for (OctTree* child : children) {
-            child->~OctTree();
-        }
-        ::operator delete(children[0], std::align_val_t(64));
-    }
-}
-
 OctTree::OctTree(SbBox3f box)
     : objectCount(0),
       depth(0),
@@ -225,7 +216,7 @@ bool OctTree::leafCollides() {
 
 void OctTree::split() {
     // The eight children in one block, aligned to cache lines.
-    void* block = ::operator new(8 * sizeof(OctTree), std::align_val_t(64));
+    void* block = ::operator new(8 * sizeof(OctTree), std::align_val_t(nodeAlignment));
     OctTree* nodes = static_cast<OctTree*>(block);
     for (int k = 0; k < 8; ++k) {
         children[k] = new (&nodes[k]) OctTree(this, octants[k]);

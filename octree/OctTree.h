@@ -4,6 +4,7 @@
 #include <Inventor/lists/SbList.h>
 
 #include <cstddef>
+#include <new>
 
 #include "octree/CollisionObject.h"
 
@@ -13,7 +14,15 @@ public:
     explicit OctTree(SbBox3f box);
     OctTree(OctTree* parent, SbBox3f box);
     // Nodes live as long as their root; the program's root lives to the end.
-    ~OctTree();
+    // The eight children of a split are one block (see split).
+    ~OctTree() {
+        if (children[0] != nullptr) {
+            for (OctTree* child : children) {
+                child->~OctTree();
+            }
+            ::operator delete(children[0], std::align_val_t(nodeAlignment));
+        }
+    }
     OctTree(const OctTree&) = delete;
     OctTree& operator=(const OctTree&) = delete;
 
@@ -84,6 +93,7 @@ public:
     int treeNodes;
     int recordsFiled;
 
+    static constexpr std::size_t nodeAlignment = 64;
     static constexpr int defaultNodeBudget = 100000;
     static constexpr int defaultNodesPerRecord = 32;
 
