@@ -60,7 +60,7 @@ set ylabel "microseconds per step (CPU, median of 3)"
 set title "One step of every mover over the city"
 plot "$results/scaling.csv" skip 1 using 1:4 with linespoints title "OctTree, remove visiting every node", \
      "" skip 1 using 1:2 with linespoints title "flat list, all pairs", \
-     "" skip 1 using 1:5 with linespoints title "OctTree, pruned remove", \
+     "" skip 1 using 1:5 with linespoints title "OctTree (pruned remove, moveAndCheck)", \
      "" skip 1 using 1:3 with linespoints title "Bullet btDbvtBroadphase"
 GP
 echo "wrote $results/scaling.csv and $results/scaling.png"
