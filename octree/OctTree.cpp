@@ -226,12 +226,15 @@ void OctTree::split() {
 
 // A split pays off only if it can separate records. Where the closed boxes of
 // all the records (the new one included) share a point of the node, every
-// node down to that point receives them all, however deep; if two or more
-// octants would then each receive every record, each of those children is as
-// full as this leaf and splits in turn, so the tree fans out level after level
-// and never ends. Such a leaf keeps its records. A single receiving octant
-// (records meeting at one point) still splits: that grows one chain, and
-// maxDepth ends it.
+// node down to that point receives them all; if two or more octants would
+// then each receive every record, each of those children is as full as this
+// leaf and splits in turn, so the tree fans out level after level. Records
+// that overlap there are never separated; records that only meet there part
+// only where a dividing plane falls exactly on the face they share, which
+// float rounding may put off for dozens of levels. Such a leaf keeps its
+// records. Records with no common point are separated once nodes are finer
+// than the gap between them, and a single receiving octant (records meeting
+// at one point) grows one chain, not a fan, which maxDepth ends: both split.
 bool OctTree::keepsInsteadOfSplitting(const CollisionObject& record) {
     const long long limit =
         static_cast<long long>(nodeBudget) +

@@ -78,12 +78,12 @@ public:
     SbBox3f octants[8];
 
     // Bounds on growth; the root sets them, children copy them. A full leaf
-    // keeps its records instead of splitting when its records and the new one
-    // share a common point (closed boxes) and two or more of its octants would
-    // each receive all of them: no split below could ever separate them, and
-    // the tree would fan out level after level. As a last guard against
-    // runaway growth, a leaf also keeps its records when the split would take
-    // the tree past nodeBudget + nodesPerRecord * recordsFiled nodes.
+    // keeps its records instead of splitting only when their closed boxes and
+    // the new one's share a point of the leaf and two or more of its octants
+    // would each receive all of them: the tree would fan out level after
+    // level around that point. As a last guard against runaway growth, a leaf
+    // also keeps its records when the split would take the tree past
+    // nodeBudget + nodesPerRecord * recordsFiled nodes.
     int nodeBudget;
     int nodesPerRecord;
     OctTree* root;
