@@ -136,11 +136,8 @@ bool OctTree::fileRecord(const CollisionObject& record, bool check) {
     return file(record, check);
 }
 
-// All eight children are set at once, so any of them tells whether the node
-// has split; the last one shares a cache line with the octants the descent
-// reads next.
 bool OctTree::file(const CollisionObject& record, bool check, Move* move) {
-    if (children[7] != nullptr) {
+    if (isInner()) {
         if (depth == maxDepth) {
             std::fputs(overflowLine, stdout);
             std::fputc('\n', stdout);
@@ -296,7 +293,7 @@ void OctTree::remove(CollisionObject record) {
 
 int OctTree::removeCopies(const SbBox3f* box) {
     // Only leaves hold records; an inner node's list is always empty.
-    if (children[7] == nullptr) {
+    if (!isInner()) {
         return objectCount > 0 ? removeFromList(box) : 0;
     }
     // A copy is filed only where its box overlaps, and a filed box never
@@ -351,7 +348,7 @@ bool OctTree::moveAndCheck(CollisionObject from, CollisionObject to) {
 
 // This node is reached by both boxes.
 bool OctTree::fileMoving(Move& move) {
-    if (children[7] == nullptr) {
+    if (!isInner()) {
         if (!move.removalDone && objectCount > 0) {
             move.removed += removeFromList(move.from);
         }

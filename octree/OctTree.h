@@ -104,6 +104,10 @@ private:
         return (dMin >= pMin && dMin < pMax) || (pMin >= dMin && pMin < dMax);
     }
 
+    // Only a leaf holds records, so a count above 0 answers without reading
+    // the children; all eight are set at once, and the last one shares a
+    // cache line with the octants an inner node's descent reads next.
+    bool isInner() const { return objectCount == 0 && children[7] != nullptr; }
     // Bit k set when boxesOverlap(octants[k], box) holds.
     unsigned overlappedOctants(const SbBox3f& box) const;
     bool fileRecord(const CollisionObject& record, bool check);
