@@ -228,10 +228,10 @@ void OctTree::split() {
 // leaf and splits in turn, so the tree fans out level after level. Records
 // that overlap there are never separated; records that only meet there part
 // only where a dividing plane falls exactly on the face they share, which
-// float rounding may put off for dozens of levels. Such a leaf keeps its
-// records. Records with no common point are separated once nodes are finer
-// than the gap between them, and a single receiving octant (records meeting
-// at one point) grows one chain, not a fan, which maxDepth ends: both split.
+// float rounding may put off for dozens of levels; unless a plane falls there
+// within meetingLevels levels, such a leaf keeps its records too. Records with no common point are
+// separated once nodes are finer than the gap between them, and a single receiving octant (records
+// meeting at one point) grows one chain, not a fan, which maxDepth ends: both split.
 bool OctTree::keepsInsteadOfSplitting(const CollisionObject& record) {
     const long long limit =
         static_cast<long long>(nodeBudget) +
@@ -266,7 +266,50 @@ bool OctTree::keepsInsteadOfSplitting(const CollisionObject& record) {
     for (int k = 0; k < 8; ++k) {
         receiving += (receivingAll >> k) & 1;
     }
-    return receiving >= 2;
+    if (receiving < 2) {
+        return false;
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        if (lo[axis] == hi[axis] && dividedSoonAt(axis, lo[axis], record)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Where the records only meet on an axis, at c (some end there, others start
+// there), a dividing plane that falls exactly on c separates them. Whether
+// one does within the next few levels follows from the node's own planes: the
+// nodes that still receive them all hold c strictly inside.
+bool OctTree::dividedSoonAt(int axis, float c, const CollisionObject& record) {
+    bool endsAtC = false;
+    bool startsAtC = false;
+    auto look = [&](const SbBox3f& box) {
+        const float min = box.getMin()[axis];
+        const float max = box.getMax()[axis];
+        endsAtC = endsAtC || (max == c && min < max);
+        startsAtC = startsAtC || min == c;
+    };
+    look(*record.box);
+    for (int i = 0; i < objectCount; ++i) {
+        look(*objects[i].box);
+    }
+    if (!endsAtC || !startsAtC) {
+        return false;
+    }
+    float a = octants[0].getMin()[axis];
+    float b = octants[7].getMax()[axis];
+    for (int level = 0; level <= meetingLevels; ++level) {
+        const float mid = (a + b) / 2.0f;
+        if (mid == c) {
+            return true;
+        }
+        if (mid == a || mid == b) {
+            return false;
+        }
+        (mid < c ? a : b) = mid;
+    }
+    return false;
 }
 
 int OctTree::removeFromList(const SbBox3f* box) {

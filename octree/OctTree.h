@@ -119,5 +119,10 @@ private:
     int removeEverywhereBelow(const SbBox3f* box);
     int removeFromList(const SbBox3f* box);
     bool keepsInsteadOfSplitting(const CollisionObject& record);
+    bool dividedSoonAt(int axis, float c, const CollisionObject& record);
+
+    // Levels below a crowded leaf within which a plane falling on a face where
+    // its records only meet still lets it split.
+    static constexpr int meetingLevels = 4;
     void split();
 };

@@ -196,6 +196,24 @@ TEST(OctTreeBound, FlatCrowdAndBoxesMeetingOnALine) {
     EXPECT_EQ(line.findCollidingNode(&line), nullptr);
     SbBox3f inQuarter(c + 0.1f, 0, c + 0.1f, c + 0.2f, 1, c + 0.2f);
     EXPECT_TRUE(insertAndCheckChecked(line, inQuarter));
+
+    // The same five along x = z = 7.5, where the tree's planes fall two
+    // levels below the first node that takes them all: there they part, no
+    // leaf keeps them, and a record that overlaps nothing collides with
+    // nothing, though it lies in that node.
+    OctTree onPlanes(rootBox());
+    const float p = 7.5f;
+    std::vector<SbBox3f> parted = {
+        SbBox3f(p - 1, -10, p - 1, p, 10, p),         SbBox3f(p, -10, p - 1, p + 1, 10, p),
+        SbBox3f(p - 1, -10, p, p, 10, p + 1),         SbBox3f(p, -10, p, p + 1, 10, p + 1),
+        SbBox3f(p - 2, -10, p - 2, p + 2, 10, p + 2),
+    };
+    for (SbBox3f& b : parted) {
+        EXPECT_TRUE(insertAndCheckChecked(onPlanes, b) == (&b == &parted[4]));
+    }
+    EXPECT_LE(largestLeaf(onPlanes), 4);
+    SbBox3f away(20, 0, 20, 21, 1, 21);
+    EXPECT_FALSE(insertAndCheckChecked(onPlanes, away));
 }
 
 // Five thin slabs 0.001 apart share no point: a split deep enough separates
