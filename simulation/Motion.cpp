@@ -101,7 +101,7 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
     const CollisionObject candidate = craftRecord(next, tried, &object);
     // The old record out and the tried one in, in one descent.
     if (!octree->moveAndCheck(record.copy(), candidate.copy())) {
-        // The tree's copies of the old box went with the remove above.
+        // The tree's copies of the old box went with the move above.
         delete record.box;
         record.box = tried;
         object.currentPosition[0] = next[0];
