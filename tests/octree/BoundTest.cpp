@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "octree/OctTree.h"
-#include "tests/octree/TreeCheck.h"
 #include "tests/octree/TreeProbe.h"
 #include "tests/support/CityWorkload.h"
+#include "tests/support/TreeCheck.h"
 
 namespace {
 

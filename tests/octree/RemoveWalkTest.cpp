@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "octree/OctTree.h"
-#include "tests/octree/TreeCheck.h"
 #include "tests/octree/TreeProbe.h"
+#include "tests/support/TreeCheck.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tests/octree/TreeCheck.h"
+#include "tests/support/TreeCheck.h"
 
 #include <algorithm>
 #include <set>
