@@ -1,13 +1,14 @@
 #include <Inventor/SbBox3f.h>
+#include <Inventor/SbTime.h>
 #include <Inventor/events/SoKeyboardEvent.h>
 #include <Inventor/nodes/SoEventCallback.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoOneShotSensor.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/FrameTick.h"
 #include "app/Globals.h"
@@ -16,8 +17,10 @@
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 #include "octreeview/OctTreeView.h"
+#include "options/Options.h"
 #include "perfgraph/SoPerfGraph.h"
 #include "simulation/Motion.h"
+#include "simulation/SimulationState.h"
 #include "sowin/SoWin.h"
 #include "sowin/SoWinRenderArea.h"
 
@@ -53,12 +56,43 @@ SoPerfGraph* newGraph(float positionY) {
     return graph;
 }
 
-// With BRENNOC_FRAME_STATS set, the tear-down reports how the loop ran.
-void reportFrameStats() {
-    if (std::getenv("BRENNOC_FRAME_STATS")) {
-        std::fprintf(stderr, "\nframe stats: passes %lu ticks %lu redraws %lu\n",
-                     SoWin::passCount(), frameTickCount(), SoWin::redrawCount());
+// With BRENNOC_FRAME_STATS set, the process reports at its end (also when
+// Escape ends it) how the loop ran: its passes, ticks and redraws; its frames
+// per second (ticks over the seconds since the loop started); the physics
+// steps, their frames per second (from the first step to the last) and their
+// mean cost in microseconds.
+bool frameStatsWanted() {
+    return std::getenv("BRENNOC_FRAME_STATS") != nullptr;
+}
+
+SbTime loopStart, firstPhysicsStep, lastPhysicsStep;
+unsigned long physicsSteps = 0;
+double physicsMicroseconds = 0;
+
+void countPhysicsStep(float microseconds) {
+    lastPhysicsStep = SbTime::getTimeOfDay();
+    if (physicsSteps++ == 0) {
+        firstPhysicsStep = lastPhysicsStep;
     }
+    physicsMicroseconds += microseconds;
+    feedCostGraph(microseconds);
+}
+
+double perSecond(unsigned long count, const SbTime& from, const SbTime& to) {
+    const double seconds = (to - from).getValue();
+    return seconds > 0 ? count / seconds : 0;
+}
+
+void reportFrameStats() {
+    const unsigned long ticks = frameTickCount();
+    std::fprintf(
+        stderr,
+        "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
+        " physics-steps %lu physics-fps %.2f physics-us %.1f\n",
+        SoWin::passCount(), ticks, SoWin::redrawCount(),
+        perSecond(ticks, loopStart, SbTime::getTimeOfDay()), physicsSteps,
+        perSecond(physicsSteps > 0 ? physicsSteps - 1 : 0, firstPhysicsStep, lastPhysicsStep),
+        physicsSteps > 0 ? physicsMicroseconds / physicsSteps : 0.0);
 }
 
 // Key O switches the octree overlay. The scene's keyboard callback takes every
@@ -76,7 +110,21 @@ SbBool octreeOverlayKey(void* data, const SoEvent* event) {
 
 }  // namespace
 
-int main(int, char** argv) {
+int main(int argc, char** argv) {
+    // The command line is read before anything needs a display.
+    Options options;
+    std::string problem;
+    switch (parseOptions(argc, argv, options, problem)) {
+        case OptionsAction::showHelp:
+            std::fputs(usageText(), stdout);
+            return 0;
+        case OptionsAction::fail:
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return 2;
+        case OptionsAction::run:
+            break;
+    }
+
     putenv(soundSetting);
     // Before the window layer adds its own image reader, so that every image
     // goes through the program's checks and cache first.
@@ -114,8 +162,9 @@ int main(int, char** argv) {
     turnInertia = 25.132741f;
 
     cityBuilder.buildEnvironment(sceneRoot, *octree);
+    cityBuilder.seed = options.seed;
     cityBuilder.generateCity(*octree);
-    cityBuilder.createFlyingObjects(2, 10, sceneRoot, *octree);
+    cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, *octree);
     cityBuilder.addCityToScene(sceneRoot);
 
     tickSensor = new SoOneShotSensor(frameTick, nullptr);
@@ -132,7 +181,7 @@ int main(int, char** argv) {
     sceneRoot->insertChild(fpsGraph, 0);
 
     OctTreeView* octreeOverlay = new OctTreeView(octree);
-    octreeOverlay->seed = getpid();  // generateCity's seed; to become cityBuilder.seed
+    octreeOverlay->seed = cityBuilder.seed;
     sceneRoot->addChild(octreeOverlay->getSceneGraph());
 
     for (const char* line : helpText) {
@@ -146,6 +195,11 @@ int main(int, char** argv) {
     renderArea->show();
     SoWin::show(mainWindow);
 
+    if (frameStatsWanted()) {
+        costSink = countPhysicsStep;
+        std::atexit(reportFrameStats);
+    }
+    loopStart = SbTime::getTimeOfDay();
     SoWin::mainLoop();
 
     for (int i = 0; i < cityBuilder.flyingObjects.getLength(); ++i) {
@@ -156,6 +210,5 @@ int main(int, char** argv) {
     moveObserver = nullptr;
     delete octreeOverlay;
     sceneRoot->unref();
-    reportFrameStats();
     return 0;
 }

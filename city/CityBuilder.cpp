@@ -62,7 +62,10 @@ CityBuilder::CityBuilder() : grid(new ElementGrid(10, 10)) {}
 CityBuilder::~CityBuilder() {}
 
 void CityBuilder::generateCity(OctTree& tree) {
-    layoutSeed(static_cast<unsigned int>(getpid()));
+    if (seed < 0) {
+        seed = static_cast<int>(getpid());
+    }
+    layoutSeed(static_cast<unsigned int>(seed));
 
     LayoutGrid plocha, plocha2;
     clearLayout(plocha);

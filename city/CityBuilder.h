@@ -24,6 +24,9 @@ public:
     void addCityToScene(SoSeparator* root);
 
     ElementGrid* grid;
+    // Seed of the city's and the craft's draws. -1 (or any negative value)
+    // means the process id; generateCity puts the seed it used here.
+    int seed = -1;
     // The flying craft's records, in creation order. The program owns them:
     // its tear-down deletes them after the main loop, or the simulation step
     // does before Escape ends the process.

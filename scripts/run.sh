@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs Brennoc from its data folder.
+# Sets up, builds the program alone and runs it from its data folder; the
+# arguments go to the program (scripts/run.sh --seed 7 --craft 500).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build"
+
+"$root/scripts/build-program.sh"
+build="$root/build"
 
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 cd "$root/data"
 if [ -n "${DISPLAY:-}" ]; then
-    exec "$root/build/app/brennoc"
+    exec "$build/app/brennoc" "$@"
 fi
 
 # No display: run on a virtual one and say how to look at it.
@@ -30,4 +33,4 @@ No DISPLAY is set, so Brennoc runs on the virtual display $DISPLAY (Xvfb).
   Stop:        Ctrl+C here
 To see the window itself, run from a desktop session (or ssh -X).
 MSG
-"$root/build/app/brennoc"
+"$build/app/brennoc" "$@"

@@ -76,6 +76,23 @@ TEST_F(LayoutTest, SeedsTheStandardSourceWithTheProcessId) {
     layoutSeed = [](unsigned int seed) { seenSeed = seed; };
     generate();
     EXPECT_EQ(seenSeed, static_cast<unsigned int>(getpid()));
+    EXPECT_EQ(builder.seed, getpid()) << "the builder keeps the seed it used";
+}
+
+// A chosen seed is used as it is, 0 included; the process id only stands in
+// for the default -1.
+TEST_F(LayoutTest, SeedsTheStandardSourceWithAChosenSeed) {
+    static unsigned int seenSeed = 0;
+    layoutSeed = [](unsigned int seed) { seenSeed = seed; };
+    for (int seed : {0, 2147483647}) {
+        destroyCity(builder);
+        builder.grid = new ElementGrid(10, 10);
+        seenSeed = 1;
+        builder.seed = seed;
+        generate();
+        EXPECT_EQ(seenSeed, static_cast<unsigned int>(seed));
+        EXPECT_EQ(builder.seed, seed);
+    }
 }
 
 // Draws chosen by hand: one street along x in row z = 4, one along z in

@@ -41,8 +41,11 @@ class Xvfb:
 
     def __enter__(self):
         read_end, write_end = os.pipe()
+        # -noreset: by default the server resets when its last client leaves,
+        # and a program started in that moment finds no display.
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -77,13 +80,14 @@ class Brennoc:
     """The program, started in its data folder (or cwd, or by command) on the
     given X server."""
 
-    def __init__(self, xvfb, extra_env=None, display=True, cwd=None, command=None):
+    def __init__(self, xvfb, extra_env=None, display=True, args=(), cwd=None, command=None):
         env = xvfb.env() if xvfb else dict(os.environ)
         if not display:
             env.pop("DISPLAY", None)
         env.update(extra_env or {})
         self.xvfb = xvfb
-        self.process = subprocess.Popen(command or [BINARY], cwd=cwd or DATA_DIR, env=env,
+        self.process = subprocess.Popen((command or [BINARY]) + list(args), cwd=cwd or DATA_DIR,
+                                        env=env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
         self.windows = []
@@ -177,3 +181,77 @@ def pixel(png_path, x, y):
     if result.returncode != 0 or len(result.stdout) < 3:
         fail("convert failed reading a pixel")
     return tuple(result.stdout[:3])
+
+
+# --- The scene apart from the graphs, for tests that compare pictures. ---
+
+def window_geometry(xvfb, window):
+    """(x, y, width, height) of a window on the screen."""
+    out = xvfb.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def scene_shot(app, name):
+    """A screenshot of the window's left 70 %, clear of the graphs at the right
+    edge, whose bars change with timing. Returns the path of the crop."""
+    # Qt's helper windows share the title and may show up first: measure the
+    # largest window titled Brennoc at the time of the shot.
+    found = app.xvfb.run(["xdotool", "search", "--name", "^Brennoc$"]).stdout.split()
+    sizes = [window_geometry(app.xvfb, window) for window in found]
+    if not sizes:
+        fail("no window titled Brennoc for the shot " + name)
+    x, y, width, height = max(sizes, key=lambda g: g[2] * g[3])
+    whole = app.xvfb.screenshot(name)
+    crop = artifact_path("scene_" + name)
+    result = subprocess.run(["convert", whole, "-crop", "%dx%d+%d+%d" % (width * 7 // 10, height, x, y),
+                             "+repage", crop], capture_output=True, text=True)
+    if result.returncode != 0:
+        fail("convert failed: " + result.stderr)
+    return crop
+
+
+def differing_pixels(first, second):
+    """Pixels that differ between two pictures of the same size."""
+    result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
+                            capture_output=True, text=True)
+    try:
+        return int(float(result.stderr.split()[0]))
+    except (IndexError, ValueError):
+        fail("compare failed: " + result.stderr)
+
+
+def wait_scene(app, name, until, timeout=120):
+    """Takes scene shots until until(previous, latest) holds and returns the
+    latest; the last two are kept as scene_<name>_0.png and _1.png."""
+    deadline = time.time() + timeout
+    previous = scene_shot(app, "%s_0.png" % name)
+    shots = 1
+    while time.time() < deadline:
+        if app.process.poll() is not None:
+            fail("program ended (code %s) while waiting for: %s" % (app.process.returncode, name))
+        time.sleep(0.5)
+        latest = scene_shot(app, "%s_%d.png" % (name, shots % 2))
+        shots += 1
+        if until(previous, latest):
+            return latest
+        previous = latest
+    fail("not seen within %d s after %d shots: %s (see scene_%s_*.png)"
+         % (timeout, shots, name, name))
+
+
+def wait_scene_settled(app, name, timeout=120):
+    """Waits until the scene is drawn and holds still: two shots in a row
+    alike, and not of one colour. Returns the last shot."""
+    def settled(previous, latest):
+        return differing_pixels(previous, latest) == 0 and spread(latest) > 1
+    return wait_scene(app, name, settled, timeout)
+
+
+def spread(png_path):
+    """Standard deviation of a picture's pixels, 0 to 255: 0 for one colour."""
+    result = subprocess.run(["convert", png_path, "-format", "%[fx:standard_deviation*255]",
+                             "info:"], capture_output=True, text=True)
+    if result.returncode != 0:
+        fail("convert failed: " + result.stderr)
+    return float(result.stdout)

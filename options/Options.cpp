@@ -1,0 +1,135 @@
+#include "options/Options.h"
+
+#include <getopt.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char* const programName = "brennoc";
+
+const option longOptions[] = {
+    {"seed", required_argument, nullptr, 's'},
+    {"craft", required_argument, nullptr, 'c'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// '+': stop at the first non-option instead of moving it to the end, so that
+// the argument getopt is looking at is always argv[optind] before the call.
+// ':': report a missing value apart from an unknown option, and print nothing.
+const char* const shortOptions = "+:h";
+
+std::string failure(const std::string& what) {
+    return std::string(programName) + ": " + what + "; see '" + programName + " --help'";
+}
+
+// The option as the user wrote it: "--name" without any "=value", or "-x".
+std::string spelledOption(const char* argument, int shortName) {
+    if (std::strncmp(argument, "--", 2) == 0) {
+        const char* end = std::strchr(argument, '=');
+        return end ? std::string(argument, end) : std::string(argument);
+    }
+    return std::string("-") + static_cast<char>(shortName);
+}
+
+// A whole number from 0 to max, written in decimal digits only (an optional
+// minus sign is read so that a negative value is reported as out of range).
+bool readNumber(const char* name, const char* text, int max, int& value, std::string& message) {
+    const char* digits = text[0] == '-' ? text + 1 : text;
+    const bool wellFormed =
+        digits[0] != '\0' && std::strspn(digits, "0123456789") == std::strlen(digits);
+    if (!wellFormed) {
+        message = failure(std::string(name) + " takes a whole number, not '" + text + "'");
+        return false;
+    }
+    errno = 0;
+    const long long number = std::strtoll(text, nullptr, 10);
+    if (errno == ERANGE || number < 0 || number > max) {
+        message = failure(std::string(name) + " must be from 0 to " + std::to_string(max) +
+                          ", not '" + text + "'");
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
+
+}  // namespace
+
+OptionsAction parseOptions(int argc, char** argv, Options& options, std::string& message) {
+    optind = 0;  // glibc: start afresh, also after an earlier parse
+    opterr = 0;
+    for (;;) {
+        const int at = optind == 0 ? 1 : optind;
+        const int found = getopt_long(argc, argv, shortOptions, longOptions, nullptr);
+        if (found == -1) {
+            break;
+        }
+        const char* argument = at < argc ? argv[at] : "";
+        switch (found) {
+            case 'h':
+                return OptionsAction::showHelp;
+            case 's':
+                if (!readNumber("--seed", optarg, maxSeed, options.seed, message)) {
+                    return OptionsAction::fail;
+                }
+                break;
+            case 'c':
+                if (!readNumber("--craft", optarg, maxCraft, options.craft, message)) {
+                    return OptionsAction::fail;
+                }
+                break;
+            case ':':
+                message = failure(spelledOption(argument, optopt) + " needs a value");
+                return OptionsAction::fail;
+            default:
+                // An option getopt_long does not know, or "--help=value".
+                if (optopt != 0 && std::strncmp(argument, "--", 2) == 0 &&
+                    std::strchr(argument, '=')) {
+                    message = failure(spelledOption(argument, optopt) + " takes no value");
+                } else {
+                    message = failure("unknown option '" + spelledOption(argument, optopt) + "'");
+                }
+                return OptionsAction::fail;
+        }
+    }
+    if (optind < argc) {
+        message = failure(std::string("unexpected argument '") + argv[optind] + "'");
+        return OptionsAction::fail;
+    }
+    return OptionsAction::run;
+}
+
+const char* usageText() {
+    return "Usage: brennoc [--seed N] [--craft N]\n"
+           "\n"
+           "An interactive demonstration of octree collision detection in a random\n"
+           "city. Run it in the folder that holds its data files (Building/, Texture/,\n"
+           "models/); an installed brennoc goes there by itself.\n"
+           "\n"
+           "Options:\n"
+           "  --seed N    build the city and the craft from seed N (0 to 2147483647);\n"
+           "              the same seed gives the same city and craft on every run.\n"
+           "              Without it the seed is the process id: another city each run.\n"
+           "  --craft N   release N flying craft (0 to 10000) instead of 10\n"
+           "  -h, --help  print this text and end\n"
+           "\n"
+           "Keys:\n"
+           "  Up / Down arrows     turn the view down / up\n"
+           "  Left / Right arrows  roll the view\n"
+           "  q / w                turn left / right\n"
+           "  a / z                move forwards / backwards (thrust with physics on)\n"
+           "  e                    switch physics on: the craft fly, the camera falls,\n"
+           "                       every move is tested for collisions\n"
+           "  r                    switch physics off\n"
+           "  Escape               quit\n"
+           "\n"
+           "Graphs (right edge of the window):\n"
+           "  upper  frames per second, one bar per frame\n"
+           "  lower  microseconds each frame spent moving the craft and the camera and\n"
+           "         testing their moves through the octree (physics on only)\n"
+           "  The number at a graph's top left is the value of a full-height bar;\n"
+           "  'avg:' at its bottom right is the mean of the last second.\n";
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+// What the command line asks for. The defaults are the program's behaviour
+// without options.
+struct Options {
+    // Seed of the city and the craft; -1 draws it from the process id.
+    int seed = -1;
+    // Flying craft to release.
+    int craft = 10;
+};
+
+enum class OptionsAction {
+    run,       // start the program with the options read
+    showHelp,  // print usageText() and end with 0
+    fail,      // print the message and end with 2
+};
+
+const int maxSeed = 2147483647;
+const int maxCraft = 10000;
+
+// Reads argv with getopt_long. On fail, message holds one line (no line feed)
+// naming the offending argument and pointing at --help. May be called more
+// than once in a process.
+OptionsAction parseOptions(int argc, char** argv, Options& options, std::string& message);
+
+// The English usage text: options, keys and the two graphs.
+const char* usageText();

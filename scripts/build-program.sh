@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the program alone into build/, printing one line; the build's output
+# goes to build/program-build.log and is shown only when the build fails.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/build"
+log="$build/program-build.log"
+mkdir -p "$build"
+echo "building brennoc (log in $log)" >&2
+if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+       cmake --build "$build" --target brennoc -j"$(nproc)"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "the build failed; its output is above and in $log" >&2
+    exit 1
+fi

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "options/Options.h"
+
+namespace {
+
+struct Parsed {
+    OptionsAction action;
+    Options options;
+    std::string message;
+};
+
+// Parses "brennoc" followed by the given arguments.
+Parsed parse(std::initializer_list<const char*> arguments) {
+    std::vector<std::string> words{"brennoc"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(&word[0]);
+    }
+    argv.push_back(nullptr);
+    Parsed parsed;
+    parsed.action =
+        parseOptions(static_cast<int>(words.size()), argv.data(), parsed.options, parsed.message);
+    return parsed;
+}
+
+TEST(OptionsTest, GoodValuesUpToBothLimits) {
+    Parsed none = parse({});
+    EXPECT_EQ(none.action, OptionsAction::run);
+    EXPECT_EQ(none.options.seed, -1) << "without --seed the process id seeds";
+    EXPECT_EQ(none.options.craft, 10);
+
+    Parsed low = parse({"--seed", "0", "--craft", "0"});
+    EXPECT_EQ(low.action, OptionsAction::run) << low.message;
+    EXPECT_EQ(low.options.seed, 0);
+    EXPECT_EQ(low.options.craft, 0);
+
+    Parsed high = parse({"--seed=2147483647", "--craft=10000"});
+    EXPECT_EQ(high.action, OptionsAction::run) << high.message;
+    EXPECT_EQ(high.options.seed, 2147483647);
+    EXPECT_EQ(high.options.craft, 10000);
+
+    Parsed later = parse({"--craft", "500", "--seed", "7", "--seed", "0042"});
+    EXPECT_EQ(later.action, OptionsAction::run) << later.message;
+    EXPECT_EQ(later.options.seed, 42) << "the last of a repeated option counts";
+    EXPECT_EQ(later.options.craft, 500);
+}
+
+TEST(OptionsTest, HelpWinsWhenItComesFirst) {
+    EXPECT_EQ(parse({"--help"}).action, OptionsAction::showHelp);
+    EXPECT_EQ(parse({"-h"}).action, OptionsAction::showHelp);
+    EXPECT_EQ(parse({"-hx"}).action, OptionsAction::showHelp);
+    EXPECT_EQ(parse({"--seed", "3", "-h", "--bogus"}).action, OptionsAction::showHelp);
+    EXPECT_EQ(parse({"--bogus", "--help"}).action, OptionsAction::fail);
+}
+
+// Each kind of bad command line fails with one line that names what is wrong
+// and points at --help.
+TEST(OptionsTest, BadCommandLinesFailWithOneLine) {
+    struct Case {
+        std::initializer_list<const char*> arguments;
+        const char* named;  // what the message must quote
+    };
+    const Case cases[] = {
+        // unknown options and stray words
+        {{"--bogus"}, "'--bogus'"},
+        {{"--bogus=3"}, "'--bogus'"},
+        {{"-x"}, "'-x'"},
+        {{"--craft", "5", "extra"}, "'extra'"},
+        {{"--", "--seed", "1"}, "'--seed'"},
+        {{"--help=yes"}, "--help"},
+        // missing values
+        {{"--seed"}, "--seed"},
+        {{"--craft=5", "--craft"}, "--craft"},
+        // malformed values
+        {{"--seed", ""}, "''"},
+        {{"--seed", "abc"}, "'abc'"},
+        {{"--seed", "12x"}, "'12x'"},
+        {{"--craft", "1e3"}, "'1e3'"},
+        {{"--craft", "0x10"}, "'0x10'"},
+        {{"--craft", " 5"}, "' 5'"},
+        {{"--craft", "+5"}, "'+5'"},
+        {{"--craft", "-"}, "'-'"},
+        {{"--craft", "5.0"}, "'5.0'"},
+        // out of range, just past each limit and far beyond
+        {{"--seed", "-1"}, "'-1'"},
+        {{"--seed", "2147483648"}, "'2147483648'"},
+        {{"--seed", "99999999999999999999"}, "'99999999999999999999'"},
+        {{"--craft", "-1"}, "'-1'"},
+        {{"--craft", "10001"}, "'10001'"},
+        {{"--craft=4294967306"}, "'4294967306'"},
+    };
+    for (const Case& c : cases) {
+        const Parsed parsed = parse(c.arguments);
+        std::string line;
+        for (const char* argument : c.arguments) {
+            line += std::string(argument) + " ";
+        }
+        SCOPED_TRACE("arguments: " + line);
+        EXPECT_EQ(parsed.action, OptionsAction::fail);
+        EXPECT_NE(parsed.message.find(c.named), std::string::npos) << parsed.message;
+        EXPECT_NE(parsed.message.find("--help"), std::string::npos) << parsed.message;
+        EXPECT_EQ(parsed.message.find('\n'), std::string::npos) << parsed.message;
+    }
+
+    // The kinds are told apart, and a range message gives the range.
+    EXPECT_NE(parse({"--seed"}).message.find("needs a value"), std::string::npos);
+    EXPECT_NE(parse({"--seed", "abc"}).message.find("whole number"), std::string::npos);
+    EXPECT_NE(parse({"--craft", "10001"}).message.find("from 0 to 10000"), std::string::npos);
+    EXPECT_NE(parse({"--seed", "-1"}).message.find("from 0 to 2147483647"), std::string::npos);
+    EXPECT_NE(parse({"--help=yes"}).message.find("takes no value"), std::string::npos);
+}
+
+}  // namespace
