@@ -18,7 +18,7 @@ protected:
     void SetUp() override {
         SoDB::init();
         for (KeyState& row : KeyStateTable) {
-            row.pressed = false;
+            row = KeyState{row.key, false};
         }
         root = new SoSeparator;
         root->ref();

@@ -1,6 +1,9 @@
 #include "SimulationFixture.h"
 
+#include <Inventor/SbViewportRegion.h>
 #include <Inventor/SoDB.h>
+#include <Inventor/actions/SoHandleEventAction.h>
+#include <Inventor/nodes/SoEventCallback.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
@@ -51,7 +54,7 @@ SbVec3f cameraPosition() {
 void SimulationTest::SetUp() {
     SoDB::init();
     for (KeyState& row : KeyStateTable) {
-        row.pressed = false;
+        row = KeyState{row.key, false};
     }
     viewDirection.setValue(0, 0, 1);
     upDirection.setValue(0, -1, 0);
@@ -65,6 +68,11 @@ void SimulationTest::SetUp() {
 
     root = new SoSeparator;
     root->ref();
+    keyboard = new SoSeparator;
+    keyboard->ref();
+    SoEventCallback* callback = new SoEventCallback;
+    callback->addEventCallback(SoKeyboardEvent::getClassTypeId(), onKeyboardEvent, keyboard);
+    keyboard->addChild(callback);
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
     camera = new SoPerspectiveCamera;
     camera->ref();
@@ -75,6 +83,7 @@ void SimulationTest::SetUp() {
 void SimulationTest::TearDown() {
     releaseSimulationWorld();
     camera->unref();
+    keyboard->unref();
     root->unref();
 }
 
@@ -110,6 +119,17 @@ FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
 
 void SimulationTest::press(int row, bool pressed) {
     KeyStateTable[row].pressed = pressed;
+}
+
+void SimulationTest::tap(SoKeyboardEvent::Key key) {
+    for (SoButtonEvent::State state : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
+        SoKeyboardEvent event;
+        event.setKey(key);
+        event.setState(state);
+        SoHandleEventAction action(SbViewportRegion(800, 600));
+        action.setEvent(&event);
+        action.apply(keyboard);
+    }
 }
 
 void SimulationTest::step(double seconds) {
