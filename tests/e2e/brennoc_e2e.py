@@ -206,7 +206,10 @@ class Brennoc:
 
     def focus(self):
         """Gives the window the keyboard focus, as a click would, and checks it."""
-        self.xvfb.run(["xdotool", "windowfocus", "--sync", self.window], timeout=30)
+        try:
+            self.xvfb.run(["xdotool", "windowfocus", "--sync", self.window], timeout=60)
+        except subprocess.TimeoutExpired:
+            fail("the window %s did not take the focus within 60 s" % self.window)
         focused = self.xvfb.run(["xdotool", "getwindowfocus", "-f"]).stdout.strip()
         if focused != self.window:
             fail("the window %s did not take the focus (focus is on %r)"
