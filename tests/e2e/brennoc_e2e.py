@@ -133,6 +133,8 @@ class Brennoc:
                 continue
             # xdotool matches names without regard to case; the title is exact.
             found = [w for w in result.stdout.split() if self._name(w) == "Brennoc"]
+            if not found:
+                time.sleep(0.1)
         if len(found) != 1:
             fail("%d visible top-level windows titled Brennoc: %s" % (len(found), found))
         self.window = found[0]
