@@ -239,6 +239,10 @@ class Brennoc:
         time.sleep(seconds)
         self.key_up(key)
 
+    def press(self, key, hold=0.1):
+        """A press held for `hold` seconds, then released."""
+        self.hold(key, hold)
+
     def close_window(self):
         """Asks the window to close as a window manager would."""
         result = self.xvfb.run([WM_CLOSE, self.window])
