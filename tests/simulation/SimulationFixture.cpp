@@ -1,8 +1,6 @@
 #include "SimulationFixture.h"
 
-#include <Inventor/SbViewportRegion.h>
 #include <Inventor/SoDB.h>
-#include <Inventor/actions/SoHandleEventAction.h>
 #include <Inventor/nodes/SoEventCallback.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
@@ -15,6 +13,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
+#include "tests/support/KeyEvents.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -122,14 +121,8 @@ void SimulationTest::press(int row, bool pressed) {
 }
 
 void SimulationTest::tap(SoKeyboardEvent::Key key) {
-    for (SoButtonEvent::State state : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
-        SoKeyboardEvent event;
-        event.setKey(key);
-        event.setState(state);
-        SoHandleEventAction action(SbViewportRegion(800, 600));
-        action.setEvent(&event);
-        action.apply(keyboard);
-    }
+    sendKeyEvent(keyboard, key, SoButtonEvent::DOWN);
+    sendKeyEvent(keyboard, key, SoButtonEvent::UP);
 }
 
 void SimulationTest::step(double seconds) {
