@@ -91,6 +91,8 @@ class Brennoc:
         self.process = subprocess.Popen(command or [BINARY], cwd=cwd or DATA_DIR, env=env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
+        # Ids a test found itself, for close_window when no window was waited for.
+        self.windows = []
         self._out = bytearray()
         self._err = bytearray()
         self._lock = threading.Lock()
@@ -250,9 +252,10 @@ class Brennoc:
 
     def close_window(self):
         """Asks the window to close as a window manager would."""
-        result = self.xvfb.run([WM_CLOSE, self.window])
-        if result.returncode != 0:
-            fail("wm_close failed: " + result.stderr)
+        for window in [self.window] if self.window else self.windows:
+            result = self.xvfb.run([WM_CLOSE, window])
+            if result.returncode != 0:
+                fail("wm_close failed: " + result.stderr)
 
     def wait(self, timeout=120):
         """Waits for the end; returns (exit code, stdout bytes, stderr text)."""
