@@ -12,11 +12,22 @@ KeyState KeyStateTable[KEY_ROW_COUNT] = {
     {SoKeyboardEvent::E, false}, {SoKeyboardEvent::R, false},
 };
 
+bool keyDown(KeyRow row) {
+    return KeyStateTable[row].pressed || KeyStateTable[row].pressedSinceStep;
+}
+
+void clearPressesSinceStep() {
+    for (KeyState& row : KeyStateTable) {
+        row.pressedSinceStep = false;
+    }
+}
+
 void onKeyboardEvent(void*, SoEventCallback* node) {
     const SoEvent* event = node->getEvent();
     for (KeyState& row : KeyStateTable) {
         if (SoKeyboardEvent::isKeyPressEvent(event, row.key)) {
             row.pressed = true;
+            row.pressedSinceStep = true;
         }
         if (SoKeyboardEvent::isKeyReleaseEvent(event, row.key)) {
             row.pressed = false;

@@ -7,6 +7,9 @@ class SoEventCallback;
 struct KeyState {
     SoKeyboardEvent::Key key;
     bool pressed;
+    // Set by every press and cleared by the step that has acted on it, so that
+    // a tap released before the next step still acts in that step, once.
+    bool pressedSinceStep = false;
 };
 
 // Rows of the held-key table; readers address them by these indices.
@@ -29,6 +32,13 @@ enum KeyRow {
 };
 
 extern KeyState KeyStateTable[KEY_ROW_COUNT];
+
+// Whether the step acts on the row's key: held now, or pressed since the
+// previous step.
+bool keyDown(KeyRow row);
+
+// Called by the step once it has read every row.
+void clearPressesSinceStep();
 
 // Records presses and releases of the watched keys; every keyboard event is
 // marked handled.

@@ -29,7 +29,7 @@ export DISPLAY=":$(head -n1 "$numberfile")"
 cat >&2 <<MSG
 No DISPLAY is set, so Brennoc runs on the virtual display $DISPLAY (Xvfb).
   Screenshot:  DISPLAY=$DISPLAY import -window root brennoc.png
-  Keys:        DISPLAY=$DISPLAY xdotool search --name '^Brennoc\$' key e
+  Keys:        DISPLAY=$DISPLAY xdotool search --sync --onlyvisible --name '^Brennoc\$' key e
   Stop:        Ctrl+C here
 To see the window itself, run from a desktop session (or ssh -X).
 MSG

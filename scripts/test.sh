@@ -32,10 +32,7 @@ if [ "${1:-}" != "--quick" ]; then
     export ASAN_OPTIONS="detect_leaks=1"
     export LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-    # The two screenshot-timing tests wait for frames that the instrumented
-    # build renders several times slower; they run in the normal build.
-    run_suite "$root/build-sanitize" -E "e2e_simulation_fall|e2e_environment_screenshot" \
-        -- -DBRENNOC_SANITIZE=ON
+    run_suite "$root/build-sanitize" -- -DBRENNOC_SANITIZE=ON
 
     # A short libFuzzer run of the building description reader, started from
     # the real files; any crash, hang or sanitizer report fails it.

@@ -11,7 +11,7 @@ namespace {
 const float thrustStep = 0.002f;
 
 bool held(KeyRow row) {
-    return KeyStateTable[row].pressed;
+    return keyDown(row);
 }
 
 void turnAndReaim(SbVec3f& a, SbVec3f& b, float frameFactor) {

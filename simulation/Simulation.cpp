@@ -43,7 +43,7 @@ void releaseCraftRecords() {
 
 void simulationStep(SbTime interval) {
     const float frameFactor = static_cast<float>(1.0 / (interval.getValue() * 50));
-    if (KeyStateTable[KEY_ESCAPE].pressed) {
+    if (keyDown(KEY_ESCAPE)) {
         reportCamera();
         releaseCraftRecords();
         std::exit(0);
@@ -56,15 +56,16 @@ void simulationStep(SbTime interval) {
 
     steerCamera(frameFactor);
 
-    if (KeyStateTable[KEY_E].pressed) {
+    if (keyDown(KEY_E)) {
         physicsEnabled = true;
         cameraVelocity.setValue(0, 0, 0);
     }
-    if (KeyStateTable[KEY_R].pressed) {
+    if (keyDown(KEY_R)) {
         physicsEnabled = false;
     }
 
     handleMoveKeys(frameFactor, physicsEnabled);
+    clearPressesSinceStep();
 
     if (physicsEnabled) {
         const SbTime start = SbTime::getTimeOfDay();

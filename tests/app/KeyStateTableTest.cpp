@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/KeyStateTable.h"
+#include "tests/support/KeyEvents.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ protected:
     void SetUp() override {
         SoDB::init();
         for (KeyState& row : KeyStateTable) {
-            row.pressed = false;
+            row = KeyState{row.key, false};
         }
         root = new SoSeparator;
         root->ref();
@@ -37,13 +38,7 @@ protected:
 
     // Sends one key event; returns whether the scene marked it handled.
     bool send(SoKeyboardEvent::Key key, SoButtonEvent::State state) {
-        SoKeyboardEvent event;
-        event.setKey(key);
-        event.setState(state);
-        SoHandleEventAction action(SbViewportRegion(800, 600));
-        action.setEvent(&event);
-        action.apply(root);
-        return action.isHandled();
+        return sendKeyEvent(root, key, state);
     }
     bool press(SoKeyboardEvent::Key key) { return send(key, SoButtonEvent::DOWN); }
     bool release(SoKeyboardEvent::Key key) { return send(key, SoButtonEvent::UP); }

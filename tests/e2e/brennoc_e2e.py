@@ -7,6 +7,7 @@ BRENNOC_WM_CLOSE and BRENNOC_ARTIFACTS.
 import os
 import subprocess
 import sys
+import threading
 import time
 
 BINARY = os.environ.get("BRENNOC_BINARY", "")
@@ -64,8 +65,8 @@ class Xvfb:
         env["DISPLAY"] = self.display
         return env
 
-    def run(self, args, **kwargs):
-        return subprocess.run(args, env=self.env(), capture_output=True, text=True, **kwargs)
+    def run(self, args, text=True, **kwargs):
+        return subprocess.run(args, env=self.env(), capture_output=True, text=text, **kwargs)
 
     def screenshot(self, name):
         """Saves the whole screen as PNG among the artifacts and returns the path."""
@@ -78,7 +79,11 @@ class Xvfb:
 
 class Brennoc:
     """The program, started in its data folder (or cwd, or by command) on the
-    given X server."""
+    given X server.
+
+    Its window is the one a user sees: the mapped top-level window of this
+    process titled Brennoc (Qt gives its unmapped helper window and the inner
+    GL windows names too). Keys, captures and the close request go to it."""
 
     def __init__(self, xvfb, extra_env=None, display=True, args=(), cwd=None, command=None):
         env = xvfb.env() if xvfb else dict(os.environ)
@@ -90,38 +95,144 @@ class Brennoc:
                                         env=env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
+        # Ids a test found itself, for close_window when no window was waited for.
         self.windows = []
+        self._out = bytearray()
+        self._err = bytearray()
+        self._lock = threading.Lock()
+        self._readers = [threading.Thread(target=self._read, args=(pipe, buf), daemon=True)
+                         for pipe, buf in ((self.process.stdout, self._out),
+                                           (self.process.stderr, self._err))]
+        for reader in self._readers:
+            reader.start()
 
-    def wait_window(self, timeout=60):
-        """Waits for the window titled Brennoc; returns its id."""
+    def _read(self, pipe, buf):
+        for chunk in iter(lambda: pipe.read1(65536), b""):
+            with self._lock:
+                buf.extend(chunk)
+
+    def stderr_text(self):
+        with self._lock:
+            return self._err.decode("utf-8", "replace")
+
+    def _check_running(self, waiting_for):
+        if self.process.poll() is not None:
+            fail("program ended (code %s) while waiting for %s; stderr %r"
+                 % (self.process.returncode, waiting_for, self.stderr_text()[-500:]))
+
+    def wait_window(self, timeout=120):
+        """Waits until the window is mapped at its size, has the keyboard
+        focus and shows a drawn frame; returns its id."""
         deadline = time.time() + timeout
-        while time.time() < deadline:
-            if self.process.poll() is not None:
-                fail("program ended before its window appeared")
-            result = self.xvfb.run(["xdotool", "search", "--name", "^Brennoc$"])
-            ids = result.stdout.split()
-            if ids:
-                # Qt also titles a 1 x 1 helper window and the inner GL
-                # window; the largest of them is the one on screen.
-                self.windows = ids
-                self.window = max(ids, key=self._area)
-                self.focus()
-                # Let the first frames render.
-                time.sleep(1.0)
-                return self.window
-            time.sleep(0.2)
-        fail("no window titled Brennoc within %d s" % timeout)
+        found = []
+        while not found:
+            self._check_running("its window")
+            left = deadline - time.time()
+            if left <= 0:
+                fail("no visible top-level window titled Brennoc within %d s" % timeout)
+            try:
+                result = self.xvfb.run(
+                    ["xdotool", "search", "--sync", "--onlyvisible", "--maxdepth", "1",
+                     "--pid", str(self.process.pid), "--name", "^Brennoc$"],
+                    timeout=min(left, 5))
+            except subprocess.TimeoutExpired:
+                continue
+            # xdotool matches names without regard to case; the title is exact.
+            found = [w for w in result.stdout.split() if self._name(w) == "Brennoc"]
+            if not found:
+                time.sleep(0.1)
+        if len(found) != 1:
+            fail("%d visible top-level windows titled Brennoc: %s" % (len(found), found))
+        self.window = found[0]
+        self._wait_size(deadline)
+        self.focus()
+        self.wait_drawn(deadline - time.time())
+        return self.window
 
-    def _area(self, window):
-        out = self.xvfb.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
+    def _name(self, window):
+        return self.xvfb.run(["xdotool", "getwindowname", window]).stdout.rstrip("\n")
+
+    def _wait_size(self, deadline):
+        """Until the window is larger than Qt's first 1 x 1 and keeps its size."""
+        last = None
+        while True:
+            self._check_running("its window's size")
+            geometry = self.geometry()
+            if geometry == last and geometry[2] > 1 and geometry[3] > 1:
+                return
+            if time.time() > deadline:
+                fail("the window did not settle at a size (last seen %r)" % (geometry,))
+            last = geometry
+            time.sleep(0.1)
+
+    def geometry(self):
+        """(x, y, width, height) of the window on the screen."""
+        out = self.xvfb.run(["xdotool", "getwindowgeometry", "--shell", self.window]).stdout
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        return int(values.get("WIDTH", 0)) * int(values.get("HEIGHT", 0))
+        return tuple(int(values.get(k, 0)) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def capture(self, region=None):
+        """The window's pixels as rows of packed RGB bytes, or those of region
+        (x, y, width, height, relative to the window)."""
+        x, y, width, height = self.geometry()
+        if region:
+            x, y, width, height = x + region[0], y + region[1], region[2], region[3]
+        result = self.xvfb.run(["import", "-window", "root", "-crop",
+                                "%dx%d+%d+%d" % (width, height, x, y), "+repage",
+                                "-depth", "8", "rgb:-"], text=False, timeout=60)
+        if result.returncode != 0 or len(result.stdout) != width * height * 3:
+            fail("could not capture the window (%s)" % result.stderr[-300:])
+        return result.stdout
+
+    def wait_drawn(self, timeout=120):
+        """Waits until the window shows a drawn frame, not the blank of a
+        window the program has not yet drawn into."""
+        deadline = time.time() + timeout
+        while True:
+            self._check_running("a drawn frame")
+            pixels = self.capture()
+            if len(set(pixels[i:i + 3] for i in range(0, len(pixels), 3 * 97))) > 8:
+                return
+            if time.time() > deadline:
+                fail("the window stayed blank for %d s" % timeout)
+            time.sleep(0.2)
+
+    def wait_frames(self, count, region, timeout=120):
+        """Waits until region of the window has changed `count` times between
+        successive captures: at least that many frames were drawn."""
+        deadline = time.time() + timeout
+        changes = 0
+        last = self.capture(region)
+        while changes < count:
+            self._check_running("%d more frames" % (count - changes))
+            if time.time() > deadline:
+                fail("only %d of %d frames seen drawn within %d s" % (changes, count, timeout))
+            current = self.capture(region)
+            if current != last:
+                changes += 1
+            last = current
+
+    def focus(self):
+        """Gives the window the keyboard focus, as a click would, and checks it."""
+        try:
+            self.xvfb.run(["xdotool", "windowfocus", "--sync", self.window], timeout=60)
+        except subprocess.TimeoutExpired:
+            fail("the window %s did not take the focus within 60 s" % self.window)
+        focused = self.xvfb.run(["xdotool", "getwindowfocus", "-f"]).stdout.strip()
+        if focused != self.window:
+            fail("the window %s did not take the focus (focus is on %r)"
+                 % (self.window, focused))
 
     def _key(self, action, key):
-        # Real key events (XTEST) go to the focused window, as a user's would.
-        result = self.xvfb.run(["xdotool", action, key])
+        # With the window focused, xdotool sends real key events (XTEST).
+        result = self.xvfb.run(["xdotool", action, "--window", self.window, key], timeout=30)
         if result.returncode != 0:
-            fail("xdotool %s %s failed: %s" % (action, key, result.stderr))
+            # A key that ends the program takes its window away before the
+            # release can be sent there; that is no failure.
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                fail("xdotool %s %s failed: %s" % (action, key, result.stderr))
 
     def key_down(self, key):
         self._key("keydown", key)
@@ -129,37 +240,57 @@ class Brennoc:
     def key_up(self, key):
         self._key("keyup", key)
 
-    def press(self, key, hold=0.1):
+    def tap(self, key):
+        """A quick press and release, as xdotool key gives."""
+        self._key("key", key)
+
+    def hold(self, key, seconds):
+        """Holds a key for a while, as a user steering does."""
         self.key_down(key)
-        time.sleep(hold)
+        time.sleep(seconds)
         self.key_up(key)
 
-    def focus(self):
-        self.xvfb.run(["xdotool", "windowfocus", "--sync", self.window])
+    def press(self, key, hold=0.1):
+        """A press held for `hold` seconds, then released."""
+        self.hold(key, hold)
 
     def close_window(self):
         """Asks the window to close as a window manager would."""
-        # Qt gives its inner GL window the title too; only the top-level
-        # window takes the close request, and the search order varies.
-        for window in self.windows:
+        for window in [self.window] if self.window else self.windows:
             result = self.xvfb.run([WM_CLOSE, window])
             if result.returncode != 0:
                 fail("wm_close failed: " + result.stderr)
 
-    def wait(self, timeout=30):
+    def wait(self, timeout=120):
         """Waits for the end; returns (exit code, stdout bytes, stderr text)."""
         try:
-            out, err = self.process.communicate(timeout=timeout)
+            self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
             self.process.kill()
-            out, err = self.process.communicate()
-            fail("program did not end within %d s" % timeout)
-        return self.process.returncode, out, err.decode("utf-8", "replace")
+            self.process.wait()
+            fail("program did not end within %d s; stderr %r" % (timeout, self.stderr_text()[-500:]))
+        for reader in self._readers:
+            reader.join()
+        return self.process.returncode, bytes(self._out), self.stderr_text()
 
     def kill(self):
         if self.process.poll() is None:
             self.process.kill()
-            self.process.communicate()
+            self.process.wait()
+
+
+def graph_region(width, height, bottom):
+    """(x, y, width, height) in a window of the given size of a graph of size
+    (0.23, 0.11) whose right edge is 0.03 of the width in and whose bottom is
+    `bottom` of the height up, shrunk by two pixels on every side."""
+    right, low = width * 0.97, height * (1 - bottom)
+    return int(right - width * 0.23) + 2, int(low - height * 0.11) + 2, \
+        int(width * 0.23) - 4, int(height * 0.11) - 4
+
+
+# Where the frame-rate graph sits: it changes with every frame drawn.
+FPS_GRAPH_BOTTOM = 0.16
+COST_GRAPH_BOTTOM = 0.03
 
 
 def region_stats(png_path, x, y, width, height):

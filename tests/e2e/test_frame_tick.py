@@ -1,16 +1,18 @@
 """The main loop runs one frame tick per redraw, not thousands."""
 
 import re
-import time
 
-from brennoc_e2e import Brennoc, Xvfb, check
+from brennoc_e2e import FPS_GRAPH_BOTTOM, Brennoc, Xvfb, check, graph_region
 
 
 def main():
     with Xvfb() as xvfb:
         app = Brennoc(xvfb, extra_env={"BRENNOC_FRAME_STATS": "1"})
         app.wait_window()
-        time.sleep(2.0)
+        width, height = app.geometry()[2:]
+        # The frame-rate graph scrolls with every frame: each change seen is a
+        # redraw.
+        app.wait_frames(12, graph_region(width, height, FPS_GRAPH_BOTTOM))
         app.close_window()
         code, _, err = app.wait()
     check(code == 0, "the program ends with 0 when its window closes (got %s)" % code)

@@ -5,17 +5,10 @@ Screenshots of both moments are kept among the artifacts."""
 import subprocess
 import time
 
-from brennoc_e2e import Brennoc, Xvfb, check, fail
+from brennoc_e2e import (COST_GRAPH_BOTTOM, FPS_GRAPH_BOTTOM, Brennoc, Xvfb, check, fail,
+                         graph_region)
 
-
-def graph_rect(geometry, bottom):
-    """(x, y, width, height) on screen of a graph of size (0.23, 0.11) whose
-    right edge is 0.03 of the width in and whose bottom is `bottom` of the
-    height up, shrunk by two pixels on every side."""
-    x, y, width, height = geometry
-    right, low = x + width * 0.97, y + height * (1 - bottom)
-    return int(right - width * 0.23) + 2, int(low - height * 0.11) + 2, \
-        int(width * 0.23) - 4, int(height * 0.11) - 4
+TIMEOUT = 120
 
 
 def bar_pixels(png, rect):
@@ -30,30 +23,46 @@ def bar_pixels(png, rect):
                if d[i] <= 6 and abs(d[i + 1] - 128) <= 6 and d[i + 2] >= 249)
 
 
+def wait_for_bars(xvfb, name, rects, enough):
+    """Takes screenshots until enough(counts of bar pixels per rect) holds;
+    returns the screenshot and the counts."""
+    deadline = time.time() + TIMEOUT
+    while True:
+        png = xvfb.screenshot(name)
+        counts = [bar_pixels(png, rect) for rect in rects]
+        if enough(counts):
+            return png, counts
+        if time.time() > deadline:
+            fail("%s: bar pixels (upper, lower) still %r after %d s" % (name, counts, TIMEOUT))
+        time.sleep(0.3)
+
+
 def main():
     with Xvfb() as xvfb:
         app = Brennoc(xvfb)
         try:
-            window = app.wait_window()
-            shell = xvfb.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
-            values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
-            geometry = tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-            time.sleep(2.0)
-            before = xvfb.screenshot("perfgraph_before_physics.png")
-            app.focus()
-            app.press("e")
-            time.sleep(4.0)
-            after = xvfb.screenshot("perfgraph_with_physics.png")
-            app.press("Escape")
+            app.wait_window()
+            geometry = app.geometry()
+            x, y, width, height = geometry
+            upper, lower = [(gx + x, gy + y, gw, gh) for gx, gy, gw, gh in
+                            (graph_region(width, height, bottom)
+                             for bottom in (FPS_GRAPH_BOTTOM, COST_GRAPH_BOTTOM))]
+            area = upper[2] * upper[3]
+            before, before_counts = wait_for_bars(
+                xvfb, "perfgraph_before_physics.png", (upper, lower),
+                lambda counts: counts[0] > area * 0.05)
+            app.tap("e")
+            after, after_counts = wait_for_bars(
+                xvfb, "perfgraph_with_physics.png", (upper, lower),
+                lambda counts: counts[1] > area * 0.02)
+            app.tap("Escape")
             code, _, _ = app.wait()
         finally:
             app.kill()
     check(code == 0, "the program ends with 0 on Escape")
-    upper, lower = graph_rect(geometry, 0.16), graph_rect(geometry, 0.03)
-    counts = [bar_pixels(png, rect) for png in (before, after) for rect in (upper, lower)]
+    counts = before_counts + after_counts
     print("window %s; bar pixels before E: upper %d lower %d; after E: upper %d lower %d"
           % ((geometry,) + tuple(counts)), flush=True)
-    area = upper[2] * upper[3]
     check(counts[0] > area * 0.05, "the frame-rate graph shows bars from the start")
     check(counts[1] == 0, "the cost graph is empty while physics is off")
     check(counts[2] > area * 0.05, "the frame-rate graph still shows bars with physics on")

@@ -1,6 +1,7 @@
 #include "SimulationFixture.h"
 
 #include <Inventor/SoDB.h>
+#include <Inventor/nodes/SoEventCallback.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
@@ -12,6 +13,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
+#include "tests/support/KeyEvents.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -51,7 +53,7 @@ SbVec3f cameraPosition() {
 void SimulationTest::SetUp() {
     SoDB::init();
     for (KeyState& row : KeyStateTable) {
-        row.pressed = false;
+        row = KeyState{row.key, false};
     }
     viewDirection.setValue(0, 0, 1);
     upDirection.setValue(0, -1, 0);
@@ -65,6 +67,11 @@ void SimulationTest::SetUp() {
 
     root = new SoSeparator;
     root->ref();
+    keyboard = new SoSeparator;
+    keyboard->ref();
+    SoEventCallback* callback = new SoEventCallback;
+    callback->addEventCallback(SoKeyboardEvent::getClassTypeId(), onKeyboardEvent, keyboard);
+    keyboard->addChild(callback);
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
     camera = new SoPerspectiveCamera;
     camera->ref();
@@ -75,6 +82,7 @@ void SimulationTest::SetUp() {
 void SimulationTest::TearDown() {
     releaseSimulationWorld();
     camera->unref();
+    keyboard->unref();
     root->unref();
 }
 
@@ -110,6 +118,11 @@ FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
 
 void SimulationTest::press(int row, bool pressed) {
     KeyStateTable[row].pressed = pressed;
+}
+
+void SimulationTest::tap(SoKeyboardEvent::Key key) {
+    sendKeyEvent(keyboard, key, SoButtonEvent::DOWN);
+    sendKeyEvent(keyboard, key, SoButtonEvent::UP);
 }
 
 void SimulationTest::step(double seconds) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <Inventor/SbBox3f.h>
+#include <Inventor/events/SoKeyboardEvent.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,9 +25,13 @@ protected:
     FlyingObject* addCraft(const SbVec3f& centre, bool steering);
     void placeCamera(const SbVec3f& position);
     static void press(int row, bool pressed = true);
+    // A press and its release, delivered as the window delivers them: keyboard
+    // events through the program's keyboard callback.
+    void tap(SoKeyboardEvent::Key key);
     static void step(double seconds = 0.02);
 
     SoSeparator* root = nullptr;
+    SoSeparator* keyboard = nullptr;
     std::vector<std::unique_ptr<SbBox3f>> obstacles;
 };
 

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <vector>
 
 #include "SimulationFixture.h"
@@ -72,6 +73,44 @@ TEST_F(StepTest, EscapeEndsTheProcessWithSuccess) {
     press(KEY_ESCAPE);
     EXPECT_EXIT(step(), ::testing::ExitedWithCode(0), "");
     EXPECT_EXIT(step(0), ::testing::ExitedWithCode(0), "");
+}
+
+// A quick tap: the press and its release both arrive before the step that
+// follows. The step acts on it as on a key held through it, and only that step.
+TEST_F(StepTest, KeyTappedBetweenStepsActsInTheNextStepOnce) {
+    tap(SoKeyboardEvent::E);
+    step();
+    EXPECT_TRUE(physicsEnabled) << "E tapped between steps switches physics on";
+    EXPECT_NEAR(cameraVelocity[1], 0.00015f, 1e-9f);
+    step();
+    EXPECT_GT(cameraVelocity[1], 0.00025f) << "the tap reset the velocity in the later step too";
+    EXPECT_EQ(samples.size(), 2u);
+
+    tap(SoKeyboardEvent::Z);
+    step();
+    EXPECT_EQ(cameraThrust, -0.002f) << "Z tapped gives backward thrust for one step";
+    step();
+    EXPECT_EQ(cameraThrust, 0.0f);
+
+    tap(SoKeyboardEvent::R);
+    step();
+    EXPECT_FALSE(physicsEnabled) << "R tapped between steps switches physics off";
+
+    const SbVec3f before = cameraPosition();
+    tap(SoKeyboardEvent::A);
+    step();
+    step();
+    EXPECT_NEAR((cameraPosition() - before).length(), 1 / 3.0f, 1e-5f)
+        << "A tapped in free flight moves the camera by one stride";
+
+    tap(SoKeyboardEvent::DOWN_ARROW);
+    step();
+    step();
+    EXPECT_NEAR(std::acos(viewDirection[2]), std::atan(1 / 25.132741f), 1e-5f)
+        << "an arrow tapped turns the view by one step's angle";
+
+    tap(SoKeyboardEvent::ESCAPE);
+    EXPECT_EXIT(step(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
