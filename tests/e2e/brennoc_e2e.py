@@ -228,7 +228,10 @@ class Brennoc:
         result = self.xvfb.run(["xdotool", action, "--window", self.window, key], timeout=30)
         if result.returncode != 0:
             # A key that ends the program takes its window away before the
-            # release can be sent there; that is no failure.
+            # release can be sent there; that is no failure. The server must
+            # still see the release, or its auto-repeat would go on pressing
+            # the key into the next program on this display.
+            self.xvfb.run(["xdotool", "keyup", key], timeout=30)
             try:
                 self.process.wait(timeout=10)
             except subprocess.TimeoutExpired:
@@ -326,13 +329,9 @@ def window_geometry(xvfb, window):
 def scene_shot(app, name):
     """A screenshot of the window's left 70 %, clear of the graphs at the right
     edge, whose bars change with timing. Returns the path of the crop."""
-    # Qt's helper windows share the title and may show up first: measure the
-    # largest window titled Brennoc at the time of the shot.
-    found = app.xvfb.run(["xdotool", "search", "--name", "^Brennoc$"]).stdout.split()
-    sizes = [window_geometry(app.xvfb, window) for window in found]
-    if not sizes:
-        fail("no window titled Brennoc for the shot " + name)
-    x, y, width, height = max(sizes, key=lambda g: g[2] * g[3])
+    if app.window is None:
+        app.wait_window()
+    x, y, width, height = app.geometry()
     whole = app.xvfb.screenshot(name)
     crop = artifact_path("scene_" + name)
     result = subprocess.run(["convert", whole, "-crop", "%dx%d+%d+%d" % (width * 7 // 10, height, x, y),

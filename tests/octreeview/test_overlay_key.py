@@ -10,26 +10,10 @@ from brennoc_e2e import Brennoc, Xvfb, artifact_path, check, fail
 from test_startup import HELP_TEXT
 
 
-def window_geometry(xvfb):
-    """(x, y, width, height, id) of the largest visible window titled Brennoc; the
-    one found at start may be one of Qt's small helper windows."""
-    best = None
-    ids = xvfb.run(["xdotool", "search", "--onlyvisible", "--name", "^Brennoc$"]).stdout.split()
-    for window in ids:
-        out = xvfb.run(["xdotool", "getwindowgeometry", "--shell", window]).stdout
-        g = dict(line.split("=", 1) for line in out.split() if "=" in line)
-        geometry = tuple(int(g.get(k, 0)) for k in ("X", "Y", "WIDTH", "HEIGHT")) + (window,)
-        if best is None or geometry[2] * geometry[3] > best[2] * best[3]:
-            best = geometry
-    if best is None or best[2] < 100 or best[3] < 100:
-        fail("no visible Brennoc window of a usable size (found %r)" % (best,))
-    return best
-
-
-def view_crop(xvfb, name):
+def view_crop(app, name):
     """A screenshot cut to the upper left 60 % of the window."""
-    x, y, width, height, _ = window_geometry(xvfb)
-    whole = xvfb.screenshot(name)
+    x, y, width, height = app.geometry()
+    whole = app.xvfb.screenshot(name)
     crop = artifact_path("crop_" + name)
     subprocess.run(["convert", whole, "-crop", "%dx%d+%d+%d" % (width * 6 // 10, height * 6 // 10,
                                                                   x, y), "+repage", crop], check=True)
@@ -45,14 +29,14 @@ def differing_pixels(first, second):
         fail("compare failed: %r" % result.stderr)
 
 
-def wait_for(xvfb, name, reference, want_same, timeout=60):
+def wait_for(app, name, reference, want_same, timeout=60):
     """Takes screenshots until the view equals (or differs from) the reference;
     returns the last count of differing pixels."""
     deadline = time.time() + timeout
     shot = 0
     while True:
         shot += 1
-        crop = view_crop(xvfb, "%s_%02d.png" % (name, shot))
+        crop = view_crop(app, "%s_%02d.png" % (name, shot))
         diff = differing_pixels(reference, crop)
         if (diff == 0) == want_same or time.time() > deadline:
             return diff
@@ -65,14 +49,14 @@ def is_flat(png):
     return float(result.stdout or 0) < 0.02
 
 
-def steady_view(xvfb, timeout=90):
+def steady_view(app, timeout=90):
     """The view once it is drawn (not flat) and the same in two screenshots."""
     deadline = time.time() + timeout
     previous = None
     shot = 0
     while time.time() < deadline:
         shot += 1
-        crop = view_crop(xvfb, "overlay_before_%02d.png" % shot)
+        crop = view_crop(app, "overlay_before_%02d.png" % shot)
         if not is_flat(crop) and previous and differing_pixels(previous, crop) == 0:
             print("ok: the view is drawn and still while physics is off", flush=True)
             return crop
@@ -87,16 +71,14 @@ def main():
         try:
             app.wait_window()
             # Without physics nothing moves: once drawn, the view stays as it is.
-            before = steady_view(xvfb)
-            # Keys go to the window on screen.
-            xvfb.run(["xdotool", "windowfocus", "--sync", window_geometry(xvfb)[4]])
+            before = steady_view(app)
 
             app.press("o")
-            diff = wait_for(xvfb, "overlay_on", before, want_same=False)
+            diff = wait_for(app, "overlay_on", before, want_same=False)
             check(diff > 500, "pressing O draws the overlay over the view (%d pixels differ)" % diff)
 
             app.press("o")
-            diff = wait_for(xvfb, "overlay_off", before, want_same=True)
+            diff = wait_for(app, "overlay_off", before, want_same=True)
             check(diff == 0, "pressing O again gives back the same picture (%d pixels still "
                   "differ)" % diff)
 
