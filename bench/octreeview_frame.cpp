@@ -37,18 +37,9 @@ void BM_OverlayFrame(benchmark::State& state) {
     SoSeparator* root = new SoSeparator;
     root->ref();
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    camera = new SoPerspectiveCamera;
-    root->addChild(camera);
-    camera->position.setValue(1.5f, -3, 1.5f);
-    viewDirection.setValue(0, 0, 1);
-    cameraVelocity.setValue(0, 0, 0);
+    placeCameraAtStart(root);
     cameraThrust = 0.002f;
-    cameraObject = new CollisionObject(1.5f, -3, 1.5f,
-                                       new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f));
-    octree->insert(*cameraObject);
     cameraObjectStale = false;
-    gravity.setValue(0, 0.00015f, 0);
-    orbitPhase = 0.001f;
     CityBuilder builder;
     builder.buildEnvironment(root, *octree);
     builder.generateCity(*octree);

@@ -70,17 +70,9 @@ public:
         for (const CollisionObject& record : cityRecords) {
             octree->insert(record);
         }
-        camera = new SoPerspectiveCamera;
-        root->addChild(camera);
-        camera->position.setValue(1.5f, -3, 1.5f);
-        viewDirection.setValue(0, 0, 1);
-        cameraVelocity.setValue(0, 0, 0);
+        placeCameraAtStart(root);
         cameraThrust = 0.002f;
-        cameraObject = new CollisionObject(1.5f, -3, 1.5f,
-                                           new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f));
-        octree->insert(*cameraObject);
         cameraObjectStale = false;
-        orbitPhase = 0.001f;
         std::srand(1);
         cityBuilder.createFlyingObjects(2, craftCount, root, *octree);
     }

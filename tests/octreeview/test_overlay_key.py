@@ -6,7 +6,7 @@ Screenshots are kept among the artifacts."""
 import subprocess
 import time
 
-from brennoc_e2e import Brennoc, Xvfb, artifact_path, check, fail
+from brennoc_e2e import Brennoc, Xvfb, artifact_path, check, differing_pixels, fail
 from test_startup import HELP_TEXT
 
 
@@ -18,15 +18,6 @@ def view_crop(app, name):
     subprocess.run(["convert", whole, "-crop", "%dx%d+%d+%d" % (width * 6 // 10, height * 6 // 10,
                                                                   x, y), "+repage", crop], check=True)
     return crop
-
-
-def differing_pixels(first, second):
-    result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
-                            capture_output=True, text=True)
-    try:
-        return int(float(result.stderr.split()[0]))
-    except (IndexError, ValueError):
-        fail("compare failed: %r" % result.stderr)
 
 
 def wait_for(app, name, reference, want_same, timeout=60):

@@ -18,6 +18,7 @@
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 #include "simulation/Simulation.h"
+#include "tests/support/SimulationWorld.h"
 
 namespace {
 
@@ -70,12 +71,7 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     SoSeparator* root = new SoSeparator;
     root->ref();
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    camera = new SoPerspectiveCamera;
-    root->addChild(camera);
-    camera->position.setValue(1.5f, -3, 1.5f);
-    cameraObject = new CollisionObject(1.5f, -3, 1.5f,
-                                       new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f));
-    octree->insert(*cameraObject);
+    placeCameraAtStart(root);
     cityBuilder.buildEnvironment(root, *octree);
     // A fixed city: in some cities two craft start inside each other and hold
     // each other up for good, which says nothing about the step.
