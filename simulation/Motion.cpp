@@ -57,8 +57,7 @@ SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
 MoveObserver moveObserver = nullptr;
 void* moveObserverData = nullptr;
 
-SbVec3f orbitTarget(const FlyingObject& object, float phase) {
-    const float r = object.orbitRadius;
+SbVec3f orbitOffset(float r, float phase) {
     float a = r * std::cos(pi / phase);
     float b = std::sqrt(r * r - a * a);
     if (phase >= 90 && phase < 180) {
@@ -69,8 +68,11 @@ SbVec3f orbitTarget(const FlyingObject& object, float phase) {
     } else if (phase >= 270 && phase < 360) {
         b = -b;
     }
-    const SbVec3f& q = object.orbitCentre;
-    return SbVec3f(q[0] + b, q[1], q[2] + a);
+    return SbVec3f(b, 0, a);
+}
+
+SbVec3f orbitTarget(const FlyingObject& object, float phase) {
+    return object.orbitCentre + orbitOffset(object.orbitRadius, phase);
 }
 
 void advanceOrbitPhase() {

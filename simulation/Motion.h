@@ -23,6 +23,10 @@ using MoveObserver = void (*)(void* data, const CollisionObject& tried, bool ref
 extern MoveObserver moveObserver;
 extern void* moveObserverData;
 
+// Where on a circle of the given radius the orbit phase (degrees) points,
+// from the circle's centre.
+SbVec3f orbitOffset(float radius, float phase);
+
 // The point a flying object steers towards at the given orbit phase (degrees).
 SbVec3f orbitTarget(const FlyingObject& object, float phase);
 

@@ -9,6 +9,7 @@
 #include "city/CityLayout.h"
 #include "city/ElementGrid.h"
 #include "octree/OctTree.h"
+#include "simulation/Motion.h"
 
 namespace {
 
@@ -130,18 +131,7 @@ SbVec3f CraftSwarm::accelerate(Craft& craft) const {
     craft.velocity *= 0.98f;
     SbVec3f steer(0, 0, 0);
     if (craft.steering) {
-        const float r = 5.0f;
-        float a = r * std::cos(static_cast<float>(M_PI) / orbitPhase);
-        float b = std::sqrt(r * r - a * a);
-        if (orbitPhase >= 90 && orbitPhase < 180) {
-            a = -a;
-        } else if (orbitPhase >= 180 && orbitPhase < 270) {
-            a = -a;
-            b = -b;
-        } else if (orbitPhase >= 270) {
-            b = -b;
-        }
-        const SbVec3f target = craft.orbitCentre + SbVec3f(b, 0, a);
+        const SbVec3f target = craft.orbitCentre + orbitOffset(5.0f, orbitPhase);
         steer = (target - craft.position) / 5000.0f;
     }
     craft.velocity = craft.velocity + steer + SbVec3f(0, 0.00015f, 0);
