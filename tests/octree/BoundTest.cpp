@@ -39,6 +39,16 @@ void removeChecked(OctTree& root, SbBox3f& box) {
     EXPECT_EQ(firstBrokenInvariant(root), "");
 }
 
+// Four upright boxes meeting along the vertical line x = z = at, and a fifth
+// covering that line.
+std::vector<SbBox3f> quartersAndCover(float at) {
+    return {
+        SbBox3f(at - 1, -10, at - 1, at, 10, at),     SbBox3f(at, -10, at - 1, at + 1, 10, at),
+        SbBox3f(at - 1, -10, at, at, 10, at + 1),     SbBox3f(at, -10, at, at + 1, 10, at + 1),
+        SbBox3f(at - 2, -10, at - 2, at + 2, 10, at + 2),
+    };
+}
+
 int occurrences(const std::string& text, const std::string& line) {
     int count = 0;
     for (std::size_t at = text.find(line); at != std::string::npos;
@@ -174,11 +184,7 @@ TEST(OctTreeBound, FlatCrowdAndBoxesMeetingOnALine) {
     // line.
     OctTree line(rootBox());
     const float c = 1.0f / 3.0f;
-    std::vector<SbBox3f> boxes = {
-        SbBox3f(c - 1, -10, c - 1, c, 10, c),         SbBox3f(c, -10, c - 1, c + 1, 10, c),
-        SbBox3f(c - 1, -10, c, c, 10, c + 1),         SbBox3f(c, -10, c, c + 1, 10, c + 1),
-        SbBox3f(c - 2, -10, c - 2, c + 2, 10, c + 2),
-    };
+    std::vector<SbBox3f> boxes = quartersAndCover(c);
     for (SbBox3f& b : boxes) {
         EXPECT_TRUE(insertAndCheckChecked(line, b) == (&b == &boxes[4]));
     }
@@ -202,12 +208,7 @@ TEST(OctTreeBound, FlatCrowdAndBoxesMeetingOnALine) {
     // leaf keeps them, and a record that overlaps nothing collides with
     // nothing, though it lies in that node.
     OctTree onPlanes(rootBox());
-    const float p = 7.5f;
-    std::vector<SbBox3f> parted = {
-        SbBox3f(p - 1, -10, p - 1, p, 10, p),         SbBox3f(p, -10, p - 1, p + 1, 10, p),
-        SbBox3f(p - 1, -10, p, p, 10, p + 1),         SbBox3f(p, -10, p, p + 1, 10, p + 1),
-        SbBox3f(p - 2, -10, p - 2, p + 2, 10, p + 2),
-    };
+    std::vector<SbBox3f> parted = quartersAndCover(7.5f);
     for (SbBox3f& b : parted) {
         EXPECT_TRUE(insertAndCheckChecked(onPlanes, b) == (&b == &parted[4]));
     }
