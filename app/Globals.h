@@ -24,3 +24,8 @@ extern SbVec3f gravity;
 extern float turnWeight;
 extern float turnInertia;
 extern CityBuilder cityBuilder;
+
+// Deletes the flying craft's records, which the program owns, and nulls their
+// entries in cityBuilder.flyingObjects: after the main loop, or just before
+// Escape ends the process from inside it.
+void releaseFlyingObjectRecords();

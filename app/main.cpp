@@ -202,10 +202,7 @@ int main(int argc, char** argv) {
     loopStart = SbTime::getTimeOfDay();
     SoWin::mainLoop();
 
-    for (int i = 0; i < cityBuilder.flyingObjects.getLength(); ++i) {
-        delete cityBuilder.flyingObjects[i];
-        cityBuilder.flyingObjects[i] = nullptr;
-    }
+    releaseFlyingObjectRecords();
     delete renderArea;
     moveObserver = nullptr;
     delete octreeOverlay;

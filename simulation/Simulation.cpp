@@ -8,7 +8,6 @@
 
 #include "app/Globals.h"
 #include "app/KeyStateTable.h"
-#include "octree/CollisionObject.h"
 #include "simulation/CameraSteering.h"
 #include "simulation/Motion.h"
 #include "simulation/SimulationState.h"
@@ -29,23 +28,14 @@ void reportCamera() {
                  at[0], at[1], at[2], physicsSteps, cameraStillSteps);
 }
 
-// Escape ends the process from inside the main loop, so main's tear-down never
-// runs: the craft's records are deleted here instead, as main would.
-void releaseCraftRecords() {
-    SbList<CollisionObject*>& records = cityBuilder.flyingObjects;
-    for (int i = 0; i < records.getLength(); ++i) {
-        delete records[i];
-        records[i] = nullptr;
-    }
-}
-
 }  // namespace
 
 void simulationStep(SbTime interval) {
     const float frameFactor = static_cast<float>(1.0 / (interval.getValue() * 50));
     if (keyDown(KEY_ESCAPE)) {
         reportCamera();
-        releaseCraftRecords();
+        // main's tear-down never runs after this exit.
+        releaseFlyingObjectRecords();
         std::exit(0);
     }
     // A zero or backward interval makes frameFactor infinite or negative, which
