@@ -29,7 +29,13 @@ run_suite() {
 
 run_suite "$root/build" --
 if [ "${1:-}" != "--quick" ]; then
-    export ASAN_OPTIONS="detect_leaks=1"
+    # The __tls_get_addr hook of GCC 12's sanitizer runtime takes a heap block
+    # of dynamic TLS (Mesa, Qt plug-ins) that happens to start 16 bytes into a
+    # page for an old glibc header and reads its range from the bytes before
+    # it; the leak check at exit then scans that garbage range and dies
+    # ("Tracer caught signal 11") about once in a few hundred runs. The
+    # blocks stay reachable through the thread's own TLS without the hook.
+    export ASAN_OPTIONS="detect_leaks=1:intercept_tls_get_addr=0"
     export LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     run_suite "$root/build-sanitize" -- -DBRENNOC_SANITIZE=ON
