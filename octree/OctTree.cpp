@@ -1,8 +1,13 @@
 #include "octree/OctTree.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <new>
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace {
 
@@ -26,6 +31,41 @@ void makeOctants(const SbBox3f& box, SbBox3f* octants) {
     }
 }
 
+// The octants a box overlaps, from which halves of the node it overlaps on
+// each axis: bits 0 to 2 say the lower half in x, y and z, bits 3 to 5 the
+// upper half. In an octant's index k, bit 2 picks the upper half in x, bit 1
+// in y and bit 0 in z.
+constexpr std::array<unsigned char, 64> makeOctantMasks() {
+    std::array<unsigned char, 64> masks{};
+    const unsigned lowerHalf[3] = {0x0F, 0x33, 0x55};
+    for (unsigned halves = 0; halves < 64; ++halves) {
+        unsigned mask = 0xFF;
+        for (int axis = 0; axis < 3; ++axis) {
+            const bool lower = (halves >> axis) & 1;
+            const bool upper = (halves >> (3 + axis)) & 1;
+            mask &= (lower ? lowerHalf[axis] : 0u) | (upper ? ~lowerHalf[axis] & 0xFFu : 0u);
+        }
+        masks[halves] = static_cast<unsigned char>(mask);
+    }
+    return masks;
+}
+
+constexpr std::array<unsigned char, 64> octantMasks = makeOctantMasks();
+
+// The lowest octant in a non-empty mask: walking a mask this way visits the
+// reached octants in ascending order, as a loop over all eight would.
+inline int lowestOctant(unsigned mask) {
+#if defined(__GNUC__)
+    return __builtin_ctz(mask);
+#else
+    int k = 0;
+    while (((mask >> k) & 1) == 0) {
+        ++k;
+    }
+    return k;
+#endif
+}
+
 }  // namespace
 
 OctTree::OctTree(SbBox3f box)
@@ -33,6 +73,8 @@ OctTree::OctTree(SbBox3f box)
       depth(0),
       nodeCapacity(4),
       maxDepth(1000),
+      unusedLane(0.0f),
+      childBlock(nullptr),
       parent(nullptr),
       children{},
       nodeBudget(defaultNodeBudget),
@@ -41,6 +83,7 @@ OctTree::OctTree(SbBox3f box)
       treeNodes(1),
       recordsFiled(0) {
     makeOctants(box, octants);
+    copyRegion();
 }
 
 OctTree::OctTree(OctTree* parent, SbBox3f box)
@@ -48,6 +91,8 @@ OctTree::OctTree(OctTree* parent, SbBox3f box)
       depth(parent->depth + 1),
       nodeCapacity(parent->nodeCapacity),
       maxDepth(parent->maxDepth),
+      unusedLane(0.0f),
+      childBlock(nullptr),
       parent(parent),
       children{},
       nodeBudget(parent->nodeBudget),
@@ -56,34 +101,49 @@ OctTree::OctTree(OctTree* parent, SbBox3f box)
       treeNodes(0),
       recordsFiled(0) {
     makeOctants(box, octants);
+    copyRegion();
+}
+
+void OctTree::copyRegion() {
+    for (int axis = 0; axis < 3; ++axis) {
+        regionMin[axis] = octants[0].getMin()[axis];
+        centre[axis] = octants[0].getMax()[axis];
+        regionMax[axis] = octants[7].getMax()[axis];
+    }
 }
 
 // The octants share their planes: octant 0 runs from the node's minimum to
 // its centre and octant 7 from the centre to its maximum, so each axis needs
-// two interval tests instead of one per octant.
+// two interval tests (those of intervalsOverlap) instead of one per octant.
 unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
-    const SbVec3f& lo = octants[0].getMin();
-    const SbVec3f& mid = octants[0].getMax();
-    const SbVec3f& hi = octants[7].getMax();
-    const SbVec3f& bMin = box.getMin();
-    const SbVec3f& bMax = box.getMax();
-    // Octants in the lower half of each axis, as bit masks over k: bit 2 of k
-    // picks the upper half in x, bit 1 in y, bit 0 in z. The tests are those
-    // of intervalsOverlap, combined without branches: the outcomes are hard
-    // to predict.
-    const unsigned lowerHalf[3] = {0x0F, 0x33, 0x55};
-    unsigned mask = 0xFF;
+    const float* bMin = box.getMin().getValue();
+    const float* bMax = box.getMax().getValue();
+#if defined(__SSE2__)
+    // The three axes at once, with the same ordered comparisons (false on
+    // NaN); the fourth lanes are left out of the masks.
+    const __m128 lo = _mm_loadu_ps(regionMin);
+    const __m128 mid = _mm_loadu_ps(centre);
+    const __m128 hi = _mm_loadu_ps(regionMax);
+    const __m128 dMin = _mm_setr_ps(bMin[0], bMin[1], bMin[2], 0.0f);
+    const __m128 dMax = _mm_setr_ps(bMax[0], bMax[1], bMax[2], 0.0f);
+    const __m128 lower = _mm_or_ps(_mm_and_ps(_mm_cmpge_ps(dMin, lo), _mm_cmplt_ps(dMin, mid)),
+                                   _mm_and_ps(_mm_cmpge_ps(lo, dMin), _mm_cmplt_ps(lo, dMax)));
+    const __m128 upper = _mm_or_ps(_mm_and_ps(_mm_cmpge_ps(dMin, mid), _mm_cmplt_ps(dMin, hi)),
+                                   _mm_and_ps(_mm_cmpge_ps(mid, dMin), _mm_cmplt_ps(mid, dMax)));
+    const unsigned halves = (static_cast<unsigned>(_mm_movemask_ps(lower)) & 7u) |
+                            ((static_cast<unsigned>(_mm_movemask_ps(upper)) & 7u) << 3);
+#else
+    unsigned halves = 0;
     for (int axis = 0; axis < 3; ++axis) {
-        const float l = lo[axis];
-        const float m = mid[axis];
-        const float h = hi[axis];
-        const float dMin = bMin[axis];
-        const float dMax = bMax[axis];
-        const unsigned lower = ((dMin >= l) & (dMin < m)) | ((l >= dMin) & (l < dMax));
-        const unsigned upper = ((dMin >= m) & (dMin < h)) | ((m >= dMin) & (m < dMax));
-        mask &= (lowerHalf[axis] & (0u - lower)) | (~lowerHalf[axis] & 0xFF & (0u - upper));
+        halves |= static_cast<unsigned>(intervalsOverlap(regionMin[axis], centre[axis],
+                                                         bMin[axis], bMax[axis]))
+                  << axis;
+        halves |= static_cast<unsigned>(intervalsOverlap(centre[axis], regionMax[axis],
+                                                         bMin[axis], bMax[axis]))
+                  << (3 + axis);
     }
-    return mask;
+#endif
+    return octantMasks[halves];
 }
 
 // A move removes the old record's copies on the way down while it files the
@@ -188,12 +248,9 @@ bool OctTree::file(const CollisionObject& record, bool check, Move* move) {
 
 // Every copy goes to each octant it overlaps, whatever the earlier answers.
 bool OctTree::handDown(const CollisionObject& record, bool check, Move* move) {
-    const unsigned reached = overlappedOctants(*record.box);
     bool collided = false;
-    for (int k = 0; k < 8; ++k) {
-        if ((reached >> k) & 1) {
-            collided = children[k]->file(record, check, move) || collided;
-        }
+    for (unsigned reached = overlappedOctants(*record.box); reached != 0; reached &= reached - 1) {
+        collided = childBlock[lowestOctant(reached)].file(record, check, move) || collided;
     }
     return collided;
 }
@@ -218,6 +275,7 @@ void OctTree::split() {
     for (int k = 0; k < 8; ++k) {
         children[k] = new (&nodes[k]) OctTree(this, octants[k]);
     }
+    childBlock = nodes;
     root->treeNodes += 8;
 }
 
@@ -345,11 +403,8 @@ int OctTree::removeCopies(const SbBox3f* box) {
         return 0;
     }
     int removed = 0;
-    const unsigned reached = overlappedOctants(*box);
-    for (int k = 0; k < 8; ++k) {
-        if ((reached >> k) & 1) {
-            removed += children[k]->removeCopies(box);
-        }
+    for (unsigned reached = overlappedOctants(*box); reached != 0; reached &= reached - 1) {
+        removed += childBlock[lowestOctant(reached)].removeCopies(box);
     }
     return removed;
 }
@@ -404,15 +459,16 @@ bool OctTree::fileMoving(Move& move) {
     const unsigned fromReached = move.removalDone ? 0 : overlappedOctants(*move.from);
     const unsigned toReached = overlappedOctants(*move.to->box);
     bool collided = false;
-    for (int k = 0; k < 8; ++k) {
+    for (unsigned reached = fromReached | toReached; reached != 0; reached &= reached - 1) {
+        const int k = lowestOctant(reached);
         const bool byFrom = (fromReached >> k) & 1;
         const bool byTo = (toReached >> k) & 1;
         if (byFrom && byTo) {
-            collided = children[k]->fileMoving(move) || collided;
+            collided = childBlock[k].fileMoving(move) || collided;
         } else if (byTo) {
-            collided = children[k]->file(*move.to, true, &move) || collided;
+            collided = childBlock[k].file(*move.to, true, &move) || collided;
         } else if (byFrom && !move.removalDone) {
-            move.removed += children[k]->removeCopies(move.from);
+            move.removed += childBlock[k].removeCopies(move.from);
         }
     }
     return collided;

@@ -9,7 +9,7 @@
 #include "octree/CollisionObject.h"
 
 // One node of the octree; the root is built over the whole region.
-class OctTree {
+class alignas(64) OctTree {
 public:
     explicit OctTree(SbBox3f box);
     OctTree(OctTree* parent, SbBox3f box);
@@ -72,6 +72,20 @@ public:
     int depth;
     int nodeCapacity;
     int maxDepth;
+
+private:
+    // What a descent reads, in the node's first cache line beside the fields
+    // above: the node's region and its dividing planes (copies of octants[0]'s
+    // minimum and maximum and of octants[7]'s maximum), and the block of its
+    // children (children[k] is childBlock + k; null in a leaf that never split).
+    float regionMin[3];
+    float centre[3];
+    float regionMax[3];
+    // Read as the fourth lane of regionMax and never used; kept at 0.
+    float unusedLane;
+    OctTree* childBlock;
+
+public:
     SbList<CollisionObject> objects;
     OctTree* parent;
     OctTree* children[8];
@@ -105,9 +119,9 @@ private:
     }
 
     // Only a leaf holds records, so a count above 0 answers without reading
-    // the children; all eight are set at once, and the last one shares a
-    // cache line with the octants an inner node's descent reads next.
-    bool isInner() const { return objectCount == 0 && children[7] != nullptr; }
+    // the children; all eight are set at once.
+    bool isInner() const { return objectCount == 0 && childBlock != nullptr; }
+    void copyRegion();
     // Bit k set when boxesOverlap(octants[k], box) holds.
     unsigned overlappedOctants(const SbBox3f& box) const;
     bool fileRecord(const CollisionObject& record, bool check);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "octree/OctTree.h"
@@ -92,6 +93,37 @@ TEST(OctTreeFiling, RecordsGoOnlyWhereTheyOverlap) {
     SbBox3f outside(100, 0, 100, 101, 1, 101);
     root.insert(recordOf(outside));
     EXPECT_EQ(copiesOf(root, &outside), 0);
+
+    // Values where a faster octant test could part from the half-open rule:
+    // empty boxes on the planes, a signed zero, infinities and NaN. Each one
+    // goes to exactly the octants boxesOverlap names, and leaves with remove.
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<SbBox3f> edges = {
+        SbBox3f(0, -40, 10, 0, -39, 11),        // empty in x, on the plane
+        SbBox3f(0, -50, 0, 0, -50, 0),          // a point where three planes meet
+        SbBox3f(-0.0f, -40, 10, 1, -39, 11),    // starts on the plane at -0
+        SbBox3f(-1, -40, 10, -0.0f, -39, 11),   // ends on the plane at -0
+        SbBox3f(-inf, -inf, -inf, inf, inf, inf),
+        SbBox3f(inf, -40, 10, inf, -39, 11),
+        SbBox3f(-1, -40, 10, inf, -39, 11),
+        SbBox3f(nan, -40, 10, 1, -39, 11),
+        SbBox3f(1, -40, 10, nan, -39, 11),
+        SbBox3f(-1, nan, -1, 1, nan, 1),
+        SbBox3f(-60, -110, -60, -60, -110, -60),  // the root's corner
+        SbBox3f(60, 10, 60, 60, 10, 60),          // its far corner, outside
+        SbBox3f(-61, -40, 10, -60, -39, 11),      // ends on the root's face, outside
+    };
+    for (SbBox3f& edge : edges) {
+        root.insert(recordOf(edge));
+        for (int k = 0; k < 8; ++k) {
+            EXPECT_EQ(copiesOf(*root.children[k], &edge),
+                      OctTree::boxesOverlap(root.octants[k], edge) ? 1 : 0)
+                << "child " << k << ", box " << (&edge - edges.data());
+        }
+        root.remove(recordOf(edge));
+        EXPECT_EQ(copiesOf(root, &edge), 0);
+    }
 }
 
 TEST(OctTreeFiling, FullChildSplitsOnItsOwn) {
