@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <new>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(BRENNOC_SCALAR_OCTANTS)
 #include <xmmintrin.h>
 #endif
 
@@ -118,7 +118,7 @@ void OctTree::copyRegion() {
 unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
     const float* bMin = box.getMin().getValue();
     const float* bMax = box.getMax().getValue();
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(BRENNOC_SCALAR_OCTANTS)
     // The three axes at once, with the same ordered comparisons (false on
     // NaN); the fourth lanes are left out of the masks.
     const __m128 lo = _mm_loadu_ps(regionMin);
@@ -135,11 +135,11 @@ unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
 #else
     unsigned halves = 0;
     for (int axis = 0; axis < 3; ++axis) {
-        halves |= static_cast<unsigned>(intervalsOverlap(regionMin[axis], centre[axis],
-                                                         bMin[axis], bMax[axis]))
+        halves |= static_cast<unsigned>(
+                      intervalsOverlap(regionMin[axis], centre[axis], bMin[axis], bMax[axis]))
                   << axis;
-        halves |= static_cast<unsigned>(intervalsOverlap(centre[axis], regionMax[axis],
-                                                         bMin[axis], bMax[axis]))
+        halves |= static_cast<unsigned>(
+                      intervalsOverlap(centre[axis], regionMax[axis], bMin[axis], bMax[axis]))
                   << (3 + axis);
     }
 #endif

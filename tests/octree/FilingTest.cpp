@@ -100,10 +100,10 @@ TEST(OctTreeFiling, RecordsGoOnlyWhereTheyOverlap) {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     std::vector<SbBox3f> edges = {
-        SbBox3f(0, -40, 10, 0, -39, 11),        // empty in x, on the plane
-        SbBox3f(0, -50, 0, 0, -50, 0),          // a point where three planes meet
-        SbBox3f(-0.0f, -40, 10, 1, -39, 11),    // starts on the plane at -0
-        SbBox3f(-1, -40, 10, -0.0f, -39, 11),   // ends on the plane at -0
+        SbBox3f(0, -40, 10, 0, -39, 11),       // empty in x, on the plane
+        SbBox3f(0, -50, 0, 0, -50, 0),         // a point where three planes meet
+        SbBox3f(-0.0f, -40, 10, 1, -39, 11),   // starts on the plane at -0
+        SbBox3f(-1, -40, 10, -0.0f, -39, 11),  // ends on the plane at -0
         SbBox3f(-inf, -inf, -inf, inf, inf, inf),
         SbBox3f(inf, -40, 10, inf, -39, 11),
         SbBox3f(-1, -40, 10, inf, -39, 11),
