@@ -59,8 +59,8 @@ SoPerfGraph* newGraph(float positionY) {
 // With BRENNOC_FRAME_STATS set, the process reports at its end (also when
 // Escape ends it) how the loop ran: its passes, ticks and redraws; its frames
 // per second (ticks over the seconds since the loop started); the physics
-// steps, their frames per second (from the first step to the last) and their
-// mean cost in microseconds.
+// steps, their frames per second (from the first step to the last), their
+// mean cost in microseconds and the part of it spent inside octree calls.
 bool frameStatsWanted() {
     return std::getenv("BRENNOC_FRAME_STATS") != nullptr;
 }
@@ -88,11 +88,12 @@ void reportFrameStats() {
     std::fprintf(
         stderr,
         "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
-        " physics-steps %lu physics-fps %.2f physics-us %.1f\n",
+        " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f\n",
         SoWin::passCount(), ticks, SoWin::redrawCount(),
         perSecond(ticks, loopStart, SbTime::getTimeOfDay()), physicsSteps,
         perSecond(physicsSteps > 0 ? physicsSteps - 1 : 0, firstPhysicsStep, lastPhysicsStep),
-        physicsSteps > 0 ? physicsMicroseconds / physicsSteps : 0.0);
+        physicsSteps > 0 ? physicsMicroseconds / physicsSteps : 0.0,
+        physicsSteps > 0 ? octreeMicroseconds / physicsSteps : 0.0);
 }
 
 // Key O switches the octree overlay. The scene's keyboard callback takes every
@@ -197,6 +198,7 @@ int main(int argc, char** argv) {
 
     if (frameStatsWanted()) {
         costSink = countPhysicsStep;
+        octreeTiming = true;
         std::atexit(reportFrameStats);
     }
     loopStart = SbTime::getTimeOfDay();

@@ -3,6 +3,7 @@
 #include <Inventor/nodes/SoMatrixTransform.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 
+#include <chrono>
 #include <cmath>
 
 #include "app/Globals.h"
@@ -21,6 +22,26 @@ const float cameraHalfExtent = 0.05f;
 const float phaseStep = 0.5f;
 const float phaseWrap = 360.0f;
 const float phaseStart = 0.001f;
+
+// Adds the time from its creation to its end to octreeMicroseconds, when
+// octreeTiming is on.
+class OctreeTime {
+public:
+    OctreeTime() : timing(octreeTiming), start(timing ? Clock::now() : Clock::time_point()) {}
+    ~OctreeTime() {
+        if (timing) {
+            octreeMicroseconds +=
+                std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+        }
+    }
+    OctreeTime(const OctreeTime&) = delete;
+    OctreeTime& operator=(const OctreeTime&) = delete;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    const bool timing;
+    const Clock::time_point start;
+};
 
 SbVec3f positionOf(const FlyingObject& object) {
     return SbVec3f(object.currentPosition[0], object.currentPosition[1], object.currentPosition[2]);
@@ -102,7 +123,12 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
     SbBox3f* tried = boxAround(next, craftHalfExtent);
     const CollisionObject candidate = craftRecord(next, tried, &object);
     // The old record out and the tried one in, in one descent.
-    if (!octree->moveAndCheck(record.copy(), candidate.copy())) {
+    bool collided;
+    {
+        OctreeTime timed;
+        collided = octree->moveAndCheck(record.copy(), candidate.copy());
+    }
+    if (!collided) {
         // The tree's copies of the old box went with the move above.
         delete record.box;
         record.box = tried;
@@ -116,9 +142,12 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
         tellMoveObserver(candidate, false);
     } else {
         tellMoveObserver(candidate, true);
-        octree->remove(candidate.copy());
+        {
+            OctreeTime timed;
+            octree->remove(candidate.copy());
+            octree->insert(craftRecord(positionOf(object), record.box, &object));
+        }
         delete tried;
-        octree->insert(craftRecord(positionOf(object), record.box, &object));
         object.velocity.setValue(0, 0, 0);
         object.steering = false;
     }
@@ -155,12 +184,18 @@ bool moveCamera(float frameFactor) {
 
     if (cameraObjectStale) {
         cameraObjectStale = false;
+        OctreeTime timed;
         rebuildCameraObject();
     }
 
     CollisionObject* candidate =
         new CollisionObject(next[0], next[1], next[2], cameraBoxAround(next));
-    if (!octree->moveAndCheck(cameraObject->copy(), candidate->copy())) {
+    bool collided;
+    {
+        OctreeTime timed;
+        collided = octree->moveAndCheck(cameraObject->copy(), candidate->copy());
+    }
+    if (!collided) {
         camera->position.setValue(next);
         delete cameraObject->box;
         delete cameraObject;
@@ -170,9 +205,12 @@ bool moveCamera(float frameFactor) {
     }
     tellMoveObserver(*candidate, true);
     cameraVelocity.setValue(0, 0, 0);
-    octree->remove(candidate->copy());
+    {
+        OctreeTime timed;
+        octree->remove(candidate->copy());
+        octree->insert(cameraObject->copy());
+    }
     delete candidate->box;
     delete candidate;
-    octree->insert(cameraObject->copy());
     return false;
 }

@@ -12,6 +12,9 @@ float orbitPhase = 0.001f;
 
 CostSink costSink = feedCostGraph;
 
+bool octreeTiming = false;
+double octreeMicroseconds = 0;
+
 void feedCostGraph(float microseconds) {
     if (costGraph) {
         costGraph->addValue(microseconds);

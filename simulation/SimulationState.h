@@ -18,3 +18,9 @@ extern float orbitPhase;
 using CostSink = void (*)(float microseconds);
 extern CostSink costSink;
 void feedCostGraph(float microseconds);
+
+// With octreeTiming on, the motion code adds the time it spends inside octree
+// calls to octreeMicroseconds: the tree's own share of the step's cost. Off by
+// default, as it reads the clock twice per call.
+extern bool octreeTiming;
+extern double octreeMicroseconds;
