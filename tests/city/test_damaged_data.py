@@ -9,9 +9,8 @@ import re
 import shutil
 import subprocess
 import tempfile
-import time
 
-from brennoc_e2e import BINARY, DATA_DIR, Brennoc, Xvfb, check, fail
+from brennoc_e2e import BINARY, DATA_DIR, Brennoc, Xvfb, check
 from test_startup import HELP_TEXT
 
 DESCRIPTIONS = ["Building/dum%d.txt" % n for n in range(1, 5)]
@@ -31,25 +30,10 @@ def run(xvfb, runtime, what, folder=None, command=None):
     """Starts the program, waits for its window, closes it; returns the
     lines of standard error and the peak memory in kB."""
     app = Brennoc(xvfb, extra_env={"XDG_RUNTIME_DIR": runtime}, cwd=folder, command=command)
-    deadline = time.time() + 60
-    while not app.windows and app.process.poll() is None and time.time() < deadline:
-        app.windows = xvfb.run(["xdotool", "search", "--name", "^Brennoc$"]).stdout.split()
-        time.sleep(0.2)
-    if not app.windows:
-        app.kill()
-        code, _, err = app.wait()
-        fail("%s: no window (exit code %s, stderr %r)" % (what, code, err[-1500:]))
+    print("%s:" % what, flush=True)
+    app.wait_window()
     peak = peak_memory_kb(app.process.pid)
-    # On a loaded machine the top-level window may not have had its title
-    # when the helper looked; look again and ask until the program ends.
-    deadline = time.time() + 90
-    while app.process.poll() is None and time.time() < deadline:
-        app.windows = xvfb.run(["xdotool", "search", "--name", "^Brennoc$"]).stdout.split()
-        app.close_window()
-        try:
-            app.process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            pass
+    app.close_window()
     code, out, err = app.wait()
     check(code == 0, "%s: the window opens and the program ends with 0 (got %s; stderr %r)"
           % (what, code, err[-300:]))
