@@ -191,11 +191,23 @@ class Brennoc:
         while True:
             self._check_running("a drawn frame")
             pixels = self.capture()
-            if len(set(pixels[i:i + 3] for i in range(0, len(pixels), 3 * 97))) > 8:
+            colours = len(set(pixels[i:i + 3] for i in range(0, len(pixels), 3 * 97)))
+            if colours > 8:
                 return
             if time.time() > deadline:
-                fail("the window stayed blank for %d s" % timeout)
+                fail("the window stayed blank for %d s (%d colours sampled, geometry %r, "
+                     "main thread waiting in %r, system call %r)"
+                     % (timeout, colours, self.geometry(), self._proc("wchan"),
+                        self._proc("syscall")))
             time.sleep(0.2)
+
+    def _proc(self, name):
+        """A line of the process's /proc entry, to say where it is stuck."""
+        try:
+            with open("/proc/%d/%s" % (self.process.pid, name)) as entry:
+                return entry.read().strip()
+        except OSError as error:
+            return str(error)
 
     def wait_frames(self, count, region, timeout=120):
         """Waits until region of the window has changed `count` times between
