@@ -95,8 +95,6 @@ class Brennoc:
                                         env=env,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
-        # Ids a test found itself, for close_window when no window was waited for.
-        self.windows = []
         self._out = bytearray()
         self._err = bytearray()
         self._lock = threading.Lock()
@@ -270,11 +268,11 @@ class Brennoc:
         self.hold(key, hold)
 
     def close_window(self):
-        """Asks the window to close as a window manager would."""
-        for window in [self.window] if self.window else self.windows:
-            result = self.xvfb.run([WM_CLOSE, window])
-            if result.returncode != 0:
-                fail("wm_close failed: " + result.stderr)
+        """Asks the window (found by wait_window) to close as a window manager
+        would."""
+        result = self.xvfb.run([WM_CLOSE, self.window])
+        if result.returncode != 0:
+            fail("wm_close failed: " + result.stderr)
 
     def wait(self, timeout=120):
         """Waits for the end; returns (exit code, stdout bytes, stderr text)."""
