@@ -4,9 +4,16 @@
 // spaces fly the same steps from the same start, so their times compare
 // directly. The outcome of every move is recorded, and all spaces must agree
 // on which moves collide: the program fails otherwise.
+//
+// The "cold" family runs the same steps with the caches flushed between two
+// steps (untimed), as in the running program, where drawing a frame evicts
+// the tree between two physics steps.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
+#include <iterator>
+#include <utility>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,26 +32,50 @@ struct Size {
     int steps;
 };
 const Size sizes[] = {{10, 10000}, {30, 4000}, {100, 1500}, {300, 400}, {1000, 80}};
+// Fewer steps: each flush costs milliseconds.
+const Size coldSizes[] = {{10, 1500}, {100, 400}, {1000, 40}};
+
+// As large as the last-level cache here (32 MiB): every cold step starts from
+// memory. The program's steps lie between this and warm, as a frame's drawing
+// evicts much but not all of what the step reads.
+const std::size_t flushBytes = std::size_t(32) << 20;
+
+// Writes and reads back a buffer of flushBytes, one word a cache line.
+void flushCaches() {
+    static std::vector<long> buffer(flushBytes / sizeof(long));
+    const std::size_t stride = 64 / sizeof(long);
+    for (std::size_t i = 0; i < buffer.size(); i += stride) {
+        buffer[i] += static_cast<long>(i);
+    }
+    long sum = 0;
+    for (std::size_t i = 0; i < buffer.size(); i += stride) {
+        sum += buffer[i];
+    }
+    benchmark::DoNotOptimize(sum);
+}
 
 const std::vector<SbBox3f*>& city() {
     return cityBoxes(citySeed);
 }
 
-// The first run's outcomes at each size, and which space gave them.
+// The first run's outcomes at each size (movers and steps), and which space
+// gave them.
 struct Reference {
     std::string space;
     std::vector<bool> outcomes;
 };
-std::map<int, Reference> references;
-std::map<int, int> runsCompared;
+using RunSize = std::pair<int, std::size_t>;
+std::map<RunSize, Reference> references;
+std::map<RunSize, int> runsCompared;
 bool disagreed = false;
 
-// Compares a run's outcomes with the first run at the same size.
+// Compares a run's outcomes with the first run of as many movers and steps.
 bool agrees(const std::string& space, int movers, const std::vector<bool>& outcomes) {
-    auto found = references.find(movers);
+    const RunSize size(movers, outcomes.size() / static_cast<std::size_t>(movers));
+    auto found = references.find(size);
     if (found == references.end()) {
-        references[movers] = Reference{space, outcomes};
-        runsCompared[movers] = 1;
+        references[size] = Reference{space, outcomes};
+        runsCompared[size] = 1;
         return true;
     }
     const Reference& reference = found->second;
@@ -64,7 +95,7 @@ bool agrees(const std::string& space, int movers, const std::vector<bool>& outco
                      outcomes.size(), reference.outcomes.size());
         return false;
     }
-    ++runsCompared[movers];
+    ++runsCompared[size];
     return true;
 }
 
@@ -81,7 +112,7 @@ void addTreeCounters(benchmark::State&, const FlatSpace&) {}
 void addTreeCounters(benchmark::State&, const BulletSpace&) {}
 
 template <class Space, class... Args>
-void runSteps(benchmark::State& state, const std::string& name, Args... args) {
+void runSteps(benchmark::State& state, bool cold, const std::string& name, Args... args) {
     const int count = static_cast<int>(state.range(0));
     Space space(args...);
     Movers movers(count, moverSeed, city());
@@ -91,7 +122,17 @@ void runSteps(benchmark::State& state, const std::string& name, Args... args) {
     outcomes.reserve(static_cast<std::size_t>(count) * state.max_iterations);
     int collisions = 0;
     for (auto _ : state) {
+        if (!cold) {
+            collisions += movers.step(space, outcomes);
+            continue;
+        }
+        // Timed by hand: pausing the benchmark's own timer costs more than a
+        // step of ten movers.
+        flushCaches();
+        const auto start = std::chrono::steady_clock::now();
         collisions += movers.step(space, outcomes);
+        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(taken.count());
     }
     state.counters["movers"] = count;
     state.counters["collided_%"] = 100.0 * collisions / static_cast<double>(outcomes.size());
@@ -102,39 +143,56 @@ void runSteps(benchmark::State& state, const std::string& name, Args... args) {
     }
 }
 
+template <bool cold>
 void octreeSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, "octree", false);
+    runSteps<OctreeSpace>(state, cold, "octree", false);
 }
+template <bool cold>
 void octreeEveryNodeSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, "octree_full_walk", true);
+    runSteps<OctreeSpace>(state, cold, "octree_full_walk", true);
 }
+template <bool cold>
 void flatSteps(benchmark::State& state) {
-    runSteps<FlatSpace>(state, "flat");
+    runSteps<FlatSpace>(state, cold, "flat");
 }
+template <bool cold>
 void bulletSteps(benchmark::State& state) {
-    runSteps<BulletSpace>(state, "bullet");
+    runSteps<BulletSpace>(state, cold, "bullet");
+}
+
+struct Entry {
+    const char* name;
+    void (*run)(benchmark::State&);
+};
+
+void registerSizes(const char* family, bool manualTime, const Size* first, const Size* last,
+                   const Entry* spaces, const Entry* spacesEnd) {
+    // Size by size, so that a change in the machine's load falls on all spaces.
+    for (const Size* size = first; size != last; ++size) {
+        for (const Entry* space = spaces; space != spacesEnd; ++space) {
+            benchmark::internal::Benchmark* run = benchmark::RegisterBenchmark(
+                (std::string(family) + "/" + space->name).c_str(), space->run);
+            run->Arg(size->movers)->Iterations(size->steps)->Unit(benchmark::kMicrosecond);
+            if (manualTime) {
+                run->UseManualTime();
+            }
+        }
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    struct Entry {
-        const char* name;
-        void (*run)(benchmark::State&);
-    };
-    const Entry spaces[] = {{"flat", flatSteps},
-                            {"bullet", bulletSteps},
-                            {"octree_full_walk", octreeEveryNodeSteps},
-                            {"octree", octreeSteps}};
-    // Size by size, so that a change in the machine's load falls on all four.
-    for (const Size& size : sizes) {
-        for (const Entry& space : spaces) {
-            benchmark::RegisterBenchmark((std::string("step/") + space.name).c_str(), space.run)
-                ->Arg(size.movers)
-                ->Iterations(size.steps)
-                ->Unit(benchmark::kMicrosecond);
-        }
-    }
+    const Entry spaces[] = {{"flat", flatSteps<false>},
+                            {"bullet", bulletSteps<false>},
+                            {"octree_full_walk", octreeEveryNodeSteps<false>},
+                            {"octree", octreeSteps<false>}};
+    // Cold, the walk over every node and the flat list would only take time.
+    const Entry coldSpaces[] = {{"bullet", bulletSteps<true>}, {"octree", octreeSteps<true>}};
+    registerSizes("step", false, std::begin(sizes), std::end(sizes), std::begin(spaces),
+                  std::end(spaces));
+    registerSizes("cold", true, std::begin(coldSizes), std::end(coldSizes), std::begin(coldSpaces),
+                  std::end(coldSpaces));
     city();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
@@ -148,8 +206,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     for (const auto& entry : runsCompared) {
-        std::fprintf(stderr, "agreement check passed with %d movers: %d runs, same outcomes\n",
-                     entry.first, entry.second);
+        std::fprintf(stderr,
+                     "agreement check passed with %d movers over %zu steps: %d runs, same "
+                     "outcomes\n",
+                     entry.first.first, entry.first.second, entry.second);
     }
     return 0;
 }
