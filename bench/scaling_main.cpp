@@ -13,9 +13,9 @@
 #include <chrono>
 #include <cstdio>
 #include <iterator>
-#include <utility>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/scaling_spaces.h"
