@@ -60,7 +60,8 @@ SoPerfGraph* newGraph(float positionY) {
 // Escape ends it) how the loop ran: its passes, ticks and redraws; its frames
 // per second (ticks over the seconds since the loop started); the physics
 // steps, their frames per second (from the first step to the last), their
-// mean cost in microseconds and the part of it spent inside octree calls.
+// mean cost in microseconds, the part of it spent inside octree calls, and the
+// mean of the samples the lower graph was given.
 bool frameStatsWanted() {
     return std::getenv("BRENNOC_FRAME_STATS") != nullptr;
 }
@@ -88,12 +89,13 @@ void reportFrameStats() {
     std::fprintf(
         stderr,
         "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
-        " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f\n",
+        " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f\n",
         SoWin::passCount(), ticks, SoWin::redrawCount(),
         perSecond(ticks, loopStart, SbTime::getTimeOfDay()), physicsSteps,
         perSecond(physicsSteps > 0 ? physicsSteps - 1 : 0, firstPhysicsStep, lastPhysicsStep),
         physicsSteps > 0 ? physicsMicroseconds / physicsSteps : 0.0,
-        physicsSteps > 0 ? octreeMicroseconds / physicsSteps : 0.0);
+        physicsSteps > 0 ? octreeMicroseconds / physicsSteps : 0.0,
+        physicsSteps > 0 ? costGraphMicroseconds / physicsSteps : 0.0);
 }
 
 // Key O switches the octree overlay. The scene's keyboard callback takes every
@@ -196,6 +198,10 @@ int main(int argc, char** argv) {
     renderArea->show();
     SoWin::show(mainWindow);
 
+    if (options.octreeCost) {
+        octreeTiming = true;
+        graphOctreeShare = true;
+    }
     if (frameStatsWanted()) {
         costSink = countPhysicsStep;
         octreeTiming = true;

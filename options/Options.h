@@ -9,6 +9,8 @@ struct Options {
     int seed = -1;
     // Flying craft to release.
     int craft = 10;
+    // The lower graph shows only the time spent inside octree calls.
+    bool octreeCost = false;
 };
 
 enum class OptionsAction {

@@ -1,18 +1,21 @@
 """Any number of craft: with none and with a thousand the program runs with
 physics on and ends with 0 on Escape, and its frame statistics give the
-octree's share of each physics step."""
+octree's share of each physics step. The lower graph gets each step's whole
+cost, or with --octree-cost (here with a thousand craft) the octree's share."""
 
 import re
 
 from brennoc_e2e import Brennoc, Xvfb, check, differing_pixels, wait_scene, wait_scene_settled
 
 TRACE = re.compile(r"camera at (\S+) (\S+) (\S+) after (\d+) physics steps")
-STATS = re.compile(r"physics-steps (\d+) physics-fps \S+ physics-us (\S+) octree-us (\S+)\n")
+STATS = re.compile(r"physics-steps (\d+) physics-fps \S+ physics-us (\S+) octree-us (\S+)"
+                   r" graph-us (\S+)\n")
 
 
-def fly(xvfb, craft):
+def fly(xvfb, craft, octree_cost):
     # Seed 7's city leaves the camera's start free, so the camera falls.
-    app = Brennoc(xvfb, args=["--seed", "7", "--craft", str(craft)],
+    args = ["--seed", "7", "--craft", str(craft)] + (["--octree-cost"] if octree_cost else [])
+    app = Brennoc(xvfb, args=args,
                   extra_env={"BRENNOC_CAMERA_TRACE": "1", "BRENNOC_FRAME_STATS": "1"})
     try:
         app.wait_window()
@@ -34,12 +37,17 @@ def fly(xvfb, craft):
           and 0 < float(stats.group(3)) <= float(stats.group(2)),
           "with %d craft the octree took some of each physics step and no more than all (%r)"
           % (craft, err[-300:]))
+    physics, octree, graph = (float(stats.group(k)) for k in (2, 3, 4))
+    shown, expected = ("the octree's share", octree) if octree_cost else ("the whole step", physics)
+    check(abs(graph - expected) <= 0.1 + 1e-3 * expected,
+          "with %d craft the lower graph was given %s: %.1f us a step against %.1f (%r)"
+          % (craft, shown, graph, expected, err[-300:]))
 
 
 def main():
     with Xvfb() as xvfb:
-        for craft in (0, 1000):
-            fly(xvfb, craft)
+        for craft, octree_cost in ((0, False), (1000, True)):
+            fly(xvfb, craft, octree_cost)
 
 
 if __name__ == "__main__":

@@ -34,6 +34,12 @@ TEST(OptionsTest, GoodValuesUpToBothLimits) {
     EXPECT_EQ(none.action, OptionsAction::run);
     EXPECT_EQ(none.options.seed, -1) << "without --seed the process id seeds";
     EXPECT_EQ(none.options.craft, 10);
+    EXPECT_FALSE(none.options.octreeCost);
+
+    Parsed octreeCost = parse({"--craft", "3", "--octree-cost"});
+    EXPECT_EQ(octreeCost.action, OptionsAction::run) << octreeCost.message;
+    EXPECT_TRUE(octreeCost.options.octreeCost);
+    EXPECT_EQ(octreeCost.options.craft, 3);
 
     Parsed low = parse({"--seed", "0", "--craft", "0"});
     EXPECT_EQ(low.action, OptionsAction::run) << low.message;
@@ -74,6 +80,8 @@ TEST(OptionsTest, BadCommandLinesFailWithOneLine) {
         {{"--craft", "5", "extra"}, "'extra'"},
         {{"--", "--seed", "1"}, "'--seed'"},
         {{"--help=yes"}, "--help"},
+        {{"--octree-cost=yes"}, "--octree-cost"},
+        {{"--octree-cost", "1"}, "'1'"},
         // missing values
         {{"--seed"}, "--seed"},
         {{"--craft=5", "--craft"}, "--craft"},

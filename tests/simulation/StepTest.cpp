@@ -53,6 +53,50 @@ TEST_F(StepTest, PhysicsSwitchesWithEAndRAndOnlyPhysicsStepsAreTimed) {
     EXPECT_EQ(samples.size(), 5u);
 }
 
+void recordAndFeed(float microseconds) {
+    samples.push_back(microseconds);
+    feedCostGraph(microseconds);
+}
+
+// Each physics step gives the lower graph one sample: the step's whole cost,
+// or with graphOctreeShare only what that step spent inside octree calls.
+TEST_F(StepTest, TheGraphGetsTheWholeStepOrOnlyItsOctreeShare) {
+    costSink = recordAndFeed;
+    octreeTiming = true;
+    for (int i = 0; i < 3; ++i) {
+        addCraft(SbVec3f(-30 + 5 * i, -90, -30), true);
+    }
+    press(KEY_E);
+    double wholeSteps = 0;
+    for (bool octreeShare : {false, true, false}) {
+        graphOctreeShare = octreeShare;
+        samples.clear();
+        costGraphMicroseconds = 0;
+        const double octreeBefore = octreeMicroseconds;
+        for (int i = 0; i < 20; ++i) {
+            step();
+        }
+        ASSERT_EQ(samples.size(), 20u);
+        double spans = 0;
+        for (float sample : samples) {
+            spans += sample;
+        }
+        const double octreeTime = octreeMicroseconds - octreeBefore;
+        EXPECT_GT(octreeTime, 0);
+        if (octreeShare) {
+            // Sample by sample the same sums, as floats: a loose bound.
+            EXPECT_NEAR(costGraphMicroseconds, octreeTime, 1e-3 * octreeTime + 1e-3);
+            EXPECT_LE(costGraphMicroseconds, spans);
+        } else {
+            EXPECT_DOUBLE_EQ(costGraphMicroseconds, spans);
+            wholeSteps += spans;
+        }
+    }
+    EXPECT_GT(wholeSteps, 0);
+    graphOctreeShare = false;
+    octreeTiming = false;
+}
+
 TEST_F(StepTest, EmptyOrBackwardIntervalChangesNothing) {
     press(KEY_E);
     step();
