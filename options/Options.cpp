@@ -131,6 +131,8 @@ const char* usageText() {
            "  e                    switch physics on: the craft fly, the camera falls,\n"
            "                       every move is tested for collisions\n"
            "  r                    switch physics off\n"
+           "  o                    show / hide the octree overlay: the leaves holding\n"
+           "                       records, the refused moves and the tree's numbers\n"
            "  Escape               quit\n"
            "\n"
            "Graphs (right edge of the window):\n"

@@ -18,7 +18,7 @@ def help_and_bad_options():
         result = run_without_display([flag])
         check(result.returncode == 0 and result.stdout.startswith("Usage: brennoc")
               and "--seed N" in result.stdout and "--craft N" in result.stdout
-              and "--octree-cost" in result.stdout
+              and "--octree-cost" in result.stdout and "octree overlay" in result.stdout
               and result.stderr == "",
               "%s prints the usage and ends with 0 without a display (got %s, %r, %r)"
               % (flag, result.returncode, result.stdout[:80], result.stderr))
