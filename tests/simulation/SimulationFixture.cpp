@@ -64,6 +64,8 @@ void SimulationTest::SetUp() {
     cameraVelocity.setValue(0, 0, 0);
     orbitPhase = 0.001f;
     costSink = feedCostGraph;
+    octreeTiming = false;
+    graphOctreeShare = false;
 
     root = new SoSeparator;
     root->ref();

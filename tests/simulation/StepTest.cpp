@@ -93,8 +93,6 @@ TEST_F(StepTest, TheGraphGetsTheWholeStepOrOnlyItsOctreeShare) {
         }
     }
     EXPECT_GT(wholeSteps, 0);
-    graphOctreeShare = false;
-    octreeTiming = false;
 }
 
 TEST_F(StepTest, EmptyOrBackwardIntervalChangesNothing) {
