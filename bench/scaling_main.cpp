@@ -11,8 +11,8 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
-#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -165,15 +165,19 @@ struct Entry {
     void (*run)(benchmark::State&);
 };
 
-void registerSizes(const char* family, bool manualTime, const Size* first, const Size* last,
-                   const Entry* spaces, const Entry* spacesEnd) {
+// Registers "step/<space>" runs, or with cold "cold/<space>" runs: those report
+// the time the step function measured by hand, so their entries must be the
+// cold instances of the step functions.
+template <std::size_t sizeCount, std::size_t spaceCount>
+void registerSizes(bool cold, const Size (&sizes)[sizeCount], const Entry (&spaces)[spaceCount]) {
+    const std::string family = cold ? "cold/" : "step/";
     // Size by size, so that a change in the machine's load falls on all spaces.
-    for (const Size* size = first; size != last; ++size) {
-        for (const Entry* space = spaces; space != spacesEnd; ++space) {
-            benchmark::internal::Benchmark* run = benchmark::RegisterBenchmark(
-                (std::string(family) + "/" + space->name).c_str(), space->run);
-            run->Arg(size->movers)->Iterations(size->steps)->Unit(benchmark::kMicrosecond);
-            if (manualTime) {
+    for (const Size& size : sizes) {
+        for (const Entry& space : spaces) {
+            benchmark::internal::Benchmark* run =
+                benchmark::RegisterBenchmark((family + space.name).c_str(), space.run);
+            run->Arg(size.movers)->Iterations(size.steps)->Unit(benchmark::kMicrosecond);
+            if (cold) {
                 run->UseManualTime();
             }
         }
@@ -189,10 +193,8 @@ int main(int argc, char** argv) {
                             {"octree", octreeSteps<false>}};
     // Cold, the walk over every node and the flat list would only take time.
     const Entry coldSpaces[] = {{"bullet", bulletSteps<true>}, {"octree", octreeSteps<true>}};
-    registerSizes("step", false, std::begin(sizes), std::end(sizes), std::begin(spaces),
-                  std::end(spaces));
-    registerSizes("cold", true, std::begin(coldSizes), std::end(coldSizes), std::begin(coldSpaces),
-                  std::end(coldSpaces));
+    registerSizes(false, sizes, spaces);
+    registerSizes(true, coldSizes, coldSpaces);
     city();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
