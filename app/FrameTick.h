@@ -7,8 +7,7 @@ class SoSensor;
 // Time of the previous tick; zero until the first tick has run.
 extern SbTime lastTickTime;
 
-// Callback of the one-shot tick sensor: one simulation step per main-loop pass.
-void frameTick(void* userData, SoSensor* sensor);
-
-// Ticks that ran a simulation step so far.
-unsigned long frameTickCount();
+// Callback of the one-shot tick sensor: one simulation step per main-loop
+// pass. The sensor's data is the run's Session, which the step is handed and
+// which counts the ticks that ran a step.
+void frameTick(void* session, SoSensor* sensor);

@@ -40,6 +40,9 @@ bool keyDown(KeyRow row);
 // Called by the step once it has read every row.
 void clearPressesSinceStep();
 
+// Every row released, no press pending: the table as it is at start.
+void releaseAllKeys();
+
 // Records presses and releases of the watched keys; every keyboard event is
 // marked handled.
 void onKeyboardEvent(void* userData, SoEventCallback* node);

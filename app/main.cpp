@@ -19,8 +19,7 @@
 #include "octreeview/OctTreeView.h"
 #include "options/Options.h"
 #include "perfgraph/SoPerfGraph.h"
-#include "simulation/Motion.h"
-#include "simulation/SimulationState.h"
+#include "simulation/Session.h"
 #include "sowin/SoWin.h"
 #include "sowin/SoWinRenderArea.h"
 
@@ -56,58 +55,48 @@ SoPerfGraph* newGraph(float positionY) {
     return graph;
 }
 
-// With BRENNOC_FRAME_STATS set, the process reports at its end (also when
-// Escape ends it) how the loop ran: its passes, ticks and redraws; its frames
-// per second (ticks over the seconds since the loop started); the physics
-// steps, their frames per second (from the first step to the last), their
-// mean cost in microseconds, the part of it spent inside octree calls, and the
-// mean of the samples the lower graph was given.
-bool frameStatsWanted() {
-    return std::getenv("BRENNOC_FRAME_STATS") != nullptr;
-}
-
-SbTime loopStart, firstPhysicsStep, lastPhysicsStep;
-unsigned long physicsSteps = 0;
-double physicsMicroseconds = 0;
-
-void countPhysicsStep(float microseconds) {
-    lastPhysicsStep = SbTime::getTimeOfDay();
-    if (physicsSteps++ == 0) {
-        firstPhysicsStep = lastPhysicsStep;
-    }
-    physicsMicroseconds += microseconds;
-    feedCostGraph(microseconds);
-}
-
+// The frame statistics: how the loop ran (its passes, ticks and redraws; its
+// frames per second, ticks over the seconds since the loop started) and the
+// physics steps (their count, their frames per second from the first step to
+// the last, their mean cost in microseconds, the part of it spent inside index
+// calls, and the mean of the samples the lower graph was given).
 double perSecond(unsigned long count, const SbTime& from, const SbTime& to) {
     const double seconds = (to - from).getValue();
     return seconds > 0 ? count / seconds : 0;
 }
 
-void reportFrameStats() {
-    const unsigned long ticks = frameTickCount();
+void reportFrameStats(const Session& session) {
+    const unsigned long steps = session.physicsSteps;
     std::fprintf(
         stderr,
         "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
         " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f\n",
-        SoWin::passCount(), ticks, SoWin::redrawCount(),
-        perSecond(ticks, loopStart, SbTime::getTimeOfDay()), physicsSteps,
-        perSecond(physicsSteps > 0 ? physicsSteps - 1 : 0, firstPhysicsStep, lastPhysicsStep),
-        physicsSteps > 0 ? physicsMicroseconds / physicsSteps : 0.0,
-        physicsSteps > 0 ? octreeMicroseconds / physicsSteps : 0.0,
-        physicsSteps > 0 ? costGraphMicroseconds / physicsSteps : 0.0);
+        SoWin::passCount(), session.ticks, SoWin::redrawCount(),
+        perSecond(session.ticks, session.loopStart, SbTime::getTimeOfDay()), steps,
+        perSecond(steps > 0 ? steps - 1 : 0, session.firstPhysicsStep, session.lastPhysicsStep),
+        steps > 0 ? session.physicsMicroseconds / steps : 0.0,
+        steps > 0 ? session.indexMicroseconds / steps : 0.0,
+        steps > 0 ? session.graphMicroseconds / steps : 0.0);
 }
+
+// What the render area's event filter needs: the overlay that key O switches,
+// and the session whose move observer it sets.
+struct KeyFilter {
+    OctTreeView* overlay;
+    Session* session;
+};
 
 // Key O switches the octree overlay. The scene's keyboard callback takes every
 // key event, so the render area hands events here first. The overlay watches
 // the moves only while it is on.
 SbBool octreeOverlayKey(void* data, const SoEvent* event) {
-    OctTreeView* overlay = static_cast<OctTreeView*>(data);
+    KeyFilter* filter = static_cast<KeyFilter*>(data);
+    OctTreeView* overlay = filter->overlay;
     if (!overlay->handleEvent(event)) {
         return FALSE;
     }
-    moveObserver = overlay->isOn() ? OctTreeView::observeMove : nullptr;
-    moveObserverData = overlay;
+    filter->session->moveObserver = overlay->isOn() ? OctTreeView::observeMove : nullptr;
+    filter->session->moveObserverData = overlay;
     return TRUE;
 }
 
@@ -128,6 +117,11 @@ int main(int argc, char** argv) {
             break;
     }
 
+    // The run's own state; static, so that the report at exit can read it.
+    static Session session;
+    session.frameStats = options.frameStats || std::getenv("BRENNOC_FRAME_STATS") != nullptr;
+    session.cameraTrace = options.cameraTrace || std::getenv("BRENNOC_CAMERA_TRACE") != nullptr;
+
     putenv(soundSetting);
     // Before the window layer adds its own image reader, so that every image
     // goes through the program's checks and cache first.
@@ -146,20 +140,7 @@ int main(int argc, char** argv) {
 
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
 
-    viewDirection.setValue(0, 0, 1);
-    upDirection.setValue(0, -1, 0);
-    rightDirection.setValue(1, 0, 0);
-
-    camera = new SoPerspectiveCamera;
-    camera->farDistance = 2048;
-    camera->nearDistance = 0.05f;
-    camera->position.setValue(1.5f, -3, 1.5f);
-    camera->pointAt(camera->position.getValue() + viewDirection, upDirection);
-    sceneRoot->addChild(camera);
-
-    SbBox3f* cameraBox = new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f);
-    cameraObject = new CollisionObject(1.5f, -3, 1.5f, cameraBox);
-    octree->insert(*cameraObject);
+    startCamera(sceneRoot, *octree);
 
     turnWeight = 1.0f;
     turnInertia = 25.132741f;
@@ -170,7 +151,7 @@ int main(int argc, char** argv) {
     cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, *octree);
     cityBuilder.addCityToScene(sceneRoot);
 
-    tickSensor = new SoOneShotSensor(frameTick, nullptr);
+    tickSensor = new SoOneShotSensor(frameTick, &session);
     tickSensor->schedule();
 
     SoEventCallback* keyboard = new SoEventCallback;
@@ -193,26 +174,24 @@ int main(int argc, char** argv) {
 
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
-    renderArea->setEventFilter(octreeOverlayKey, octreeOverlay);
+    KeyFilter keyFilter{octreeOverlay, &session};
+    renderArea->setEventFilter(octreeOverlayKey, &keyFilter);
     renderArea->setTitle("Brennoc");
     renderArea->show();
     SoWin::show(mainWindow);
 
-    if (options.octreeCost) {
-        octreeTiming = true;
-        graphOctreeShare = true;
+    session.graphIndexShare = options.octreeCost;
+    session.indexTiming = options.octreeCost || session.frameStats;
+    if (session.frameStats) {
+        // Also when Escape ends the process from inside the loop.
+        std::atexit([] { reportFrameStats(session); });
     }
-    if (frameStatsWanted()) {
-        costSink = countPhysicsStep;
-        octreeTiming = true;
-        std::atexit(reportFrameStats);
-    }
-    loopStart = SbTime::getTimeOfDay();
+    session.loopStart = SbTime::getTimeOfDay();
     SoWin::mainLoop();
 
     releaseFlyingObjectRecords();
     delete renderArea;
-    moveObserver = nullptr;
+    session.moveObserver = nullptr;
     delete octreeOverlay;
     sceneRoot->unref();
     return 0;

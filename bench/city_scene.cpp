@@ -18,9 +18,7 @@
 namespace {
 
 // Every run lays out the same city.
-void seedFixed(unsigned int) {
-    std::srand(12345);
-}
+const int citySeed = 12345;
 
 void setUp() {
     static bool done = false;
@@ -29,7 +27,6 @@ void setUp() {
         if (chdir(BRENNOC_DATA_DIR) != 0) {
             std::abort();
         }
-        layoutSeed = seedFixed;
         done = true;
     }
 }
@@ -38,6 +35,7 @@ void setUp() {
 // builder, its elements and the tree are left behind, as in the program.
 SoSeparator* unsharedCity() {
     CityBuilder* builder = new CityBuilder;
+    builder->seed = citySeed;
     OctTree* tree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
     builder->generateCity(*tree);
     SoSeparator* root = new SoSeparator;

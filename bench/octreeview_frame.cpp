@@ -18,6 +18,7 @@
 #include "octree/OctTree.h"
 #include "octreeview/OctTreeView.h"
 #include "simulation/Motion.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
 #include "tests/support/SimulationWorld.h"
 
@@ -37,7 +38,8 @@ void BM_OverlayFrame(benchmark::State& state) {
     SoSeparator* root = new SoSeparator;
     root->ref();
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    placeCameraAtStart(root);
+    resetSimulationState();
+    startCamera(root, *octree);
     cameraThrust = 0.002f;
     cameraObjectStale = false;
     CityBuilder builder;
@@ -47,15 +49,16 @@ void BM_OverlayFrame(benchmark::State& state) {
 
     OctTreeView view(octree);
     view.setOn(true);
-    moveObserver = OctTreeView::observeMove;
-    moveObserverData = &view;
+    Session session;
+    session.moveObserver = OctTreeView::observeMove;
+    session.moveObserverData = &view;
 
     SbTime now(1000.0);
     double stepSeconds = 0;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        moveFlyingObjects(1.0f);
-        moveCamera(1.0f);
+        moveFlyingObjects(1.0f, session);
+        moveCamera(1.0f, session);
         stepSeconds += secondsSince(start);
 
         now += SbTime(0.02);
@@ -70,7 +73,6 @@ void BM_OverlayFrame(benchmark::State& state) {
     state.counters["leaves"] = view.numbers().leaves;
     state.counters["refused/s"] = view.numbers().refused;
 
-    moveObserver = nullptr;
     releaseSimulationWorld();
     root->unref();
 }

@@ -17,6 +17,7 @@
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
 #include "tests/support/SimulationWorld.h"
 
@@ -70,7 +71,8 @@ public:
         for (const CollisionObject& record : cityRecords) {
             octree->insert(record);
         }
-        placeCameraAtStart(root);
+        resetSimulationState();
+        startCamera(root, *octree);
         cameraThrust = 0.002f;
         cameraObjectStale = false;
         std::srand(1);
@@ -142,9 +144,9 @@ void allPairsStep() {
     }
 }
 
-void octreeStep() {
-    moveFlyingObjects(frameFactor);
-    moveCamera(frameFactor);
+void octreeStep(Session& session) {
+    moveFlyingObjects(frameFactor, session);
+    moveCamera(frameFactor, session);
 }
 
 void setCounters(benchmark::State& state, int craftCount) {
@@ -160,8 +162,9 @@ void setCounters(benchmark::State& state, int craftCount) {
 void BM_OctreeStep(benchmark::State& state) {
     const int craftCount = static_cast<int>(state.range(0));
     World world(craftCount);
+    Session session;
     for (auto _ : state) {
-        octreeStep();
+        octreeStep(session);
     }
     state.counters["tree_nodes"] = octree->nodeCount();
     setCounters(state, craftCount);

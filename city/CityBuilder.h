@@ -4,6 +4,7 @@
 
 class CollisionObject;
 class ElementGrid;
+class LayoutDraws;
 class OctTree;
 class SoSeparator;
 
@@ -19,7 +20,9 @@ public:
     virtual ~CityBuilder();
 
     void buildEnvironment(SoSeparator* root, OctTree& tree);
+    // Draws from the standard rand, or from the draws given.
     void generateCity(OctTree& tree);
+    void generateCity(OctTree& tree, LayoutDraws& draws);
     void createFlyingObjects(int kind, int count, SoSeparator* group, OctTree& tree);
     void addCityToScene(SoSeparator* root);
 

@@ -14,6 +14,8 @@ const option longOptions[] = {
     {"seed", required_argument, nullptr, 's'},
     {"craft", required_argument, nullptr, 'c'},
     {"octree-cost", no_argument, nullptr, 'o'},
+    {"frame-stats", no_argument, nullptr, 'f'},
+    {"camera-trace", no_argument, nullptr, 't'},
     {"help", no_argument, nullptr, 'h'},
     {nullptr, 0, nullptr, 0},
 };
@@ -85,6 +87,12 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
             case 'o':
                 options.octreeCost = true;
                 break;
+            case 'f':
+                options.frameStats = true;
+                break;
+            case 't':
+                options.cameraTrace = true;
+                break;
             case ':':
                 message = failure(spelledOption(argument, optopt) + " needs a value");
                 return OptionsAction::fail;
@@ -107,7 +115,8 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
 }
 
 const char* usageText() {
-    return "Usage: brennoc [--seed N] [--craft N] [--octree-cost]\n"
+    return "Usage: brennoc [--seed N] [--craft N] [--octree-cost] [--frame-stats]\n"
+           "               [--camera-trace]\n"
            "\n"
            "An interactive demonstration of octree collision detection in a random\n"
            "city. Run it in the folder that holds its data files (Building/, Texture/,\n"
@@ -121,6 +130,12 @@ const char* usageText() {
            "  --octree-cost\n"
            "              the lower graph shows only the time spent inside the\n"
            "              octree: taking movers out, filing them and testing them\n"
+           "  --frame-stats\n"
+           "              at the end print one line on standard error: frames, physics\n"
+           "              steps and their mean cost (also set by BRENNOC_FRAME_STATS)\n"
+           "  --camera-trace\n"
+           "              when Escape ends the program, print where the camera ended\n"
+           "              on standard error (also set by BRENNOC_CAMERA_TRACE)\n"
            "  -h, --help  print this text and end\n"
            "\n"
            "Keys:\n"

@@ -11,6 +11,10 @@ struct Options {
     int craft = 10;
     // The lower graph shows only the time spent inside octree calls.
     bool octreeCost = false;
+    // Diagnostics on standard error: how the run went, printed at its end,
+    // and where the camera ended when Escape ends it.
+    bool frameStats = false;
+    bool cameraTrace = false;
 };
 
 enum class OptionsAction {

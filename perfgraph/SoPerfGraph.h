@@ -26,8 +26,10 @@ public:
     enum VertAlignment { BOTTOM = 0, HALF = 1, TOP = 2 };
 
     // Feeds one sample: rescales if needed, refreshes the labels, paints one
-    // row and scrolls the graph by one sample.
+    // row and scrolls the graph by one sample. The sample's time is the time
+    // of day now, or the one given (seconds, as SbTime gives them).
     void addValue(float value);
+    void addValue(float value, double timeOfDay);
 
     // Paints one image row (length RGBA texels) as a bar for value; returns
     // the number of texels written, always length.

@@ -10,6 +10,7 @@
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
 
 namespace {
@@ -23,23 +24,24 @@ const float phaseStep = 0.5f;
 const float phaseWrap = 360.0f;
 const float phaseStart = 0.001f;
 
-// Adds the time from its creation to its end to octreeMicroseconds, when
-// octreeTiming is on.
-class OctreeTime {
+// Adds the time from its creation to its end to the session's
+// indexMicroseconds, when the session times index calls.
+class IndexTime {
 public:
-    OctreeTime() : timing(octreeTiming), start(timing ? Clock::now() : Clock::time_point()) {}
-    ~OctreeTime() {
-        if (timing) {
-            octreeMicroseconds +=
+    explicit IndexTime(Session& session)
+        : session(session), start(session.indexTiming ? Clock::now() : Clock::time_point()) {}
+    ~IndexTime() {
+        if (session.indexTiming) {
+            session.indexMicroseconds +=
                 std::chrono::duration<double, std::micro>(Clock::now() - start).count();
         }
     }
-    OctreeTime(const OctreeTime&) = delete;
-    OctreeTime& operator=(const OctreeTime&) = delete;
+    IndexTime(const IndexTime&) = delete;
+    IndexTime& operator=(const IndexTime&) = delete;
 
 private:
     using Clock = std::chrono::steady_clock;
-    const bool timing;
+    Session& session;
     const Clock::time_point start;
 };
 
@@ -60,9 +62,9 @@ SbBox3f* cameraBoxAround(const SbVec3f& centre) {
     return boxAround(centre, SbVec3f(cameraHalfExtent, cameraHalfExtent, cameraHalfExtent));
 }
 
-void tellMoveObserver(const CollisionObject& tried, bool refused) {
-    if (moveObserver) {
-        moveObserver(moveObserverData, tried, refused);
+void tellMoveObserver(const Session& session, const CollisionObject& tried, bool refused) {
+    if (session.moveObserver) {
+        session.moveObserver(session.moveObserverData, tried, refused);
     }
 }
 
@@ -74,9 +76,6 @@ SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
 }
 
 }  // namespace
-
-MoveObserver moveObserver = nullptr;
-void* moveObserverData = nullptr;
 
 SbVec3f orbitOffset(float r, float phase) {
     float a = r * std::cos(pi / phase);
@@ -115,7 +114,7 @@ void accelerateCamera(float frameFactor) {
     cameraVelocity += gravity;
 }
 
-void moveFlyingObject(CollisionObject& record, float frameFactor) {
+void moveFlyingObject(CollisionObject& record, float frameFactor, Session& session) {
     FlyingObject& object = *record.owner;
     accelerateFlyingObject(object, frameFactor);
 
@@ -125,7 +124,7 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
     // The old record out and the tried one in, in one descent.
     bool collided;
     {
-        OctreeTime timed;
+        IndexTime timed(session);
         collided = octree->moveAndCheck(record.copy(), candidate.copy());
     }
     if (!collided) {
@@ -139,11 +138,11 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
         if (object.transformNode) {
             object.transformNode->matrix.setValue(object.transform);
         }
-        tellMoveObserver(candidate, false);
+        tellMoveObserver(session, candidate, false);
     } else {
-        tellMoveObserver(candidate, true);
+        tellMoveObserver(session, candidate, true);
         {
-            OctreeTime timed;
+            IndexTime timed(session);
             octree->remove(candidate.copy());
             octree->insert(craftRecord(positionOf(object), record.box, &object));
         }
@@ -153,12 +152,12 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
     }
 }
 
-void moveFlyingObjects(float frameFactor) {
+void moveFlyingObjects(float frameFactor, Session& session) {
     const SbList<CollisionObject*>& records = cityBuilder.flyingObjects;
     for (int i = 0; i < records.getLength(); ++i) {
         CollisionObject* record = records[i];
         if (record && record->owner) {
-            moveFlyingObject(*record, frameFactor);
+            moveFlyingObject(*record, frameFactor, session);
         }
         advanceOrbitPhase();
     }
@@ -178,13 +177,13 @@ void rebuildCameraObject() {
     }
 }
 
-bool moveCamera(float frameFactor) {
+bool moveCamera(float frameFactor, Session& session) {
     accelerateCamera(frameFactor);
     const SbVec3f next = camera->position.getValue() + cameraVelocity;
 
     if (cameraObjectStale) {
         cameraObjectStale = false;
-        OctreeTime timed;
+        IndexTime timed(session);
         rebuildCameraObject();
     }
 
@@ -192,7 +191,7 @@ bool moveCamera(float frameFactor) {
         new CollisionObject(next[0], next[1], next[2], cameraBoxAround(next));
     bool collided;
     {
-        OctreeTime timed;
+        IndexTime timed(session);
         collided = octree->moveAndCheck(cameraObject->copy(), candidate->copy());
     }
     if (!collided) {
@@ -200,13 +199,13 @@ bool moveCamera(float frameFactor) {
         delete cameraObject->box;
         delete cameraObject;
         cameraObject = candidate;
-        tellMoveObserver(*candidate, false);
+        tellMoveObserver(session, *candidate, false);
         return true;
     }
-    tellMoveObserver(*candidate, true);
+    tellMoveObserver(session, *candidate, true);
     cameraVelocity.setValue(0, 0, 0);
     {
-        OctreeTime timed;
+        IndexTime timed(session);
         octree->remove(candidate->copy());
         octree->insert(cameraObject->copy());
     }

@@ -10,30 +10,28 @@
 #include "app/KeyStateTable.h"
 #include "simulation/CameraSteering.h"
 #include "simulation/Motion.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
 
 namespace {
 
-unsigned long physicsSteps = 0;
-unsigned long cameraStillSteps = 0;
-
-// With BRENNOC_CAMERA_TRACE set, Escape reports where the camera ended, so that
+// With the camera trace chosen, Escape reports where the camera ended, so that
 // a test driving the real program can see it.
-void reportCamera() {
-    if (!std::getenv("BRENNOC_CAMERA_TRACE") || !camera) {
+void reportCamera(const Session& session) {
+    if (!session.cameraTrace || !camera) {
         return;
     }
     const SbVec3f at = camera->position.getValue();
     std::fprintf(stderr, "\ncamera at %.6f %.6f %.6f after %lu physics steps, still for %lu\n",
-                 at[0], at[1], at[2], physicsSteps, cameraStillSteps);
+                 at[0], at[1], at[2], session.physicsSteps, session.cameraStillSteps);
 }
 
 }  // namespace
 
-void simulationStep(SbTime interval) {
+void simulationStep(SbTime interval, Session& session) {
     const float frameFactor = static_cast<float>(1.0 / (interval.getValue() * 50));
     if (keyDown(KEY_ESCAPE)) {
-        reportCamera();
+        reportCamera(session);
         // main's tear-down never runs after this exit.
         releaseFlyingObjectRecords();
         std::exit(0);
@@ -59,12 +57,11 @@ void simulationStep(SbTime interval) {
 
     if (physicsEnabled) {
         const SbTime start = SbTime::getTimeOfDay();
-        moveFlyingObjects(frameFactor);
-        const bool cameraMoved = moveCamera(frameFactor);
+        moveFlyingObjects(frameFactor, session);
+        const bool cameraMoved = moveCamera(frameFactor, session);
         const SbTime end = SbTime::getTimeOfDay();
-        costSink(static_cast<float>((end - start).getValue() * 1e6));
-        ++physicsSteps;
-        cameraStillSteps = cameraMoved ? 0 : cameraStillSteps + 1;
+        session.physicsStepTaken(static_cast<float>((end - start).getValue() * 1e6), end);
+        session.cameraStillSteps = cameraMoved ? 0 : session.cameraStillSteps + 1;
     } else {
         cameraObjectStale = true;
     }

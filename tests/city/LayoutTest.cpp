@@ -18,15 +18,15 @@ protected:
     void TearDown() override {
         destroyCity(builder);
         forgetFiledRecords();
-        restoreDraws();
     }
 
     void generate() {
         OctTree tree(SbBox3f(-60, -110, -60, 60, 10, 60));
-        builder.generateCity(tree);
+        builder.generateCity(tree, draws);
     }
 
     CityBuilder builder;
+    TestDraws draws;
 };
 
 bool sameBox(const SbBox3f& box, float x0, float y0, float z0, float x1, float y1, float z1) {
@@ -72,25 +72,21 @@ int checkRecords(const ElementGrid& grid) {
 }
 
 TEST_F(LayoutTest, SeedsTheStandardSourceWithTheProcessId) {
-    static unsigned int seenSeed = 0;
-    layoutSeed = [](unsigned int seed) { seenSeed = seed; };
     generate();
-    EXPECT_EQ(seenSeed, static_cast<unsigned int>(getpid()));
+    EXPECT_EQ(draws.seedAsked, getpid());
     EXPECT_EQ(builder.seed, getpid()) << "the builder keeps the seed it used";
 }
 
 // A chosen seed is used as it is, 0 included; the process id only stands in
 // for the default -1.
 TEST_F(LayoutTest, SeedsTheStandardSourceWithAChosenSeed) {
-    static unsigned int seenSeed = 0;
-    layoutSeed = [](unsigned int seed) { seenSeed = seed; };
     for (int seed : {0, 2147483647}) {
         destroyCity(builder);
         builder.grid = new ElementGrid(10, 10);
-        seenSeed = 1;
+        draws.seedAsked = 1;
         builder.seed = seed;
         generate();
-        EXPECT_EQ(seenSeed, static_cast<unsigned int>(seed));
+        EXPECT_EQ(draws.seedAsked, seed);
         EXPECT_EQ(builder.seed, seed);
     }
 }
@@ -98,7 +94,7 @@ TEST_F(LayoutTest, SeedsTheStandardSourceWithAChosenSeed) {
 // Draws chosen by hand: one street along x in row z = 4, one along z in
 // column x = 2 from z = 0 to 6, crossing at (2, 4); buildings fill the rest.
 TEST_F(LayoutTest, CrossingLayoutMatchesHandComputation) {
-    useScriptedDraws(crossingDraws(), 32767);
+    draws = TestDraws::scripted(crossingDraws(), 32767);
     generate();
     EXPECT_EQ(cityMap(*builder.grid),
               "4#=4#.4#.2\n"
@@ -113,7 +109,7 @@ TEST_F(LayoutTest, CrossingLayoutMatchesHandComputation) {
               "##.##.##.#\n");
     // 73 and 72 draws for the two street grids, then one colour draw for each
     // of 16 buildings.
-    EXPECT_EQ(drawsMade(), 73 + 72 + 16);
+    EXPECT_EQ(draws.values.size(), 73u + 72u + 16u);
     ASSERT_EQ(checkRecords(*builder.grid), 16);
     ASSERT_EQ(filedRecords.size(), 16u + 16u);
     for (int k = 0; k < 16; ++k) {
@@ -124,7 +120,7 @@ TEST_F(LayoutTest, CrossingLayoutMatchesHandComputation) {
 }
 
 TEST_F(LayoutTest, NoLowPercentageGivesAStreetlessCityOfSeparatedBuildings) {
-    useScriptedDraws({}, 6554);  // every percentage exactly 20
+    draws = TestDraws::scripted({}, 6554);  // every percentage exactly 20
     generate();
     EXPECT_EQ(cityMap(*builder.grid),
               "4#.4#.4#.2\n"
@@ -144,10 +140,11 @@ TEST_F(LayoutTest, NoLowPercentageGivesAStreetlessCityOfSeparatedBuildings) {
 // that neighbouring rows never run side by side.
 TEST(StreetRuns, StayInsideAndApartOverManySeeds) {
     for (unsigned int seed = 1; seed <= 500; ++seed) {
-        useSeededDraws(seed);
+        TestDraws draws = TestDraws::fromSeed(seed);
+        draws.seed(0);
         LayoutGrid g;
         clearLayout(g);
-        layStreets(g);
+        layStreets(g, draws);
         for (int j = 0; j < layoutSize; ++j) {
             int i = 0;
             while (i < layoutSize) {
@@ -170,7 +167,6 @@ TEST(StreetRuns, StayInsideAndApartOverManySeeds) {
             }
         }
     }
-    restoreDraws();
 }
 
 TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
@@ -180,7 +176,7 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
         destroyCity(builder);
         forgetFiledRecords();
         builder.grid = new ElementGrid(10, 10);
-        useSeededDraws(seed);
+        draws = TestDraws::fromSeed(seed);
         generate();
         const ElementGrid& grid = *builder.grid;
         const std::string map = cityMap(grid);
@@ -228,7 +224,7 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
 
         // The colour draws are the last ones, one per building in filing order.
         const int buildings = checkRecords(grid);
-        const std::vector<int>& drawn = drawnValues();
+        const std::vector<int> drawn = draws.values;
         ASSERT_GE(drawn.size(), size_t(buildings));
         const size_t firstColour = drawn.size() - buildings;
         for (int k = 0; k < buildings; ++k) {
@@ -237,14 +233,14 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
                       SbColor(Barvicka[drawn[firstColour + k] * 8 / 32768]));
         }
         // Laying the streets alone consumes exactly the draws before them.
-        useSeededDraws(seed);
-        layoutSeed(0);
+        TestDraws streetDraws = TestDraws::fromSeed(seed);
+        streetDraws.seed(0);
         LayoutGrid plocha, plocha2;
         clearLayout(plocha);
         clearLayout(plocha2);
-        layStreets(plocha);
-        layStreets(plocha2);
-        EXPECT_EQ(size_t(drawsMade()), firstColour);
+        layStreets(plocha, streetDraws);
+        layStreets(plocha2, streetDraws);
+        EXPECT_EQ(streetDraws.values.size(), firstColour);
     }
     EXPECT_LT(streetless, 300) << "some seed must give streets";
 }

@@ -17,7 +17,9 @@
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "simulation/Session.h"
 #include "simulation/Simulation.h"
+#include "simulation/SimulationState.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -71,7 +73,9 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     SoSeparator* root = new SoSeparator;
     root->ref();
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    placeCameraAtStart(root);
+    releaseAllKeys();
+    resetSimulationState();
+    startCamera(root, *octree);
     cityBuilder.buildEnvironment(root, *octree);
     // A fixed city: in some cities two craft start inside each other and hold
     // each other up for good, which says nothing about the step.
@@ -88,13 +92,14 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
         known.insert(entry.first);
     }
 
+    Session session;
     Overlaps before = moverOverlaps(copiesInTree());
     KeyStateTable[KEY_E].pressed = true;
     std::size_t heapAtMinute = 0;
     std::size_t treeAtMinute = 0;
     const int steps = 4000;
     for (int n = 1; n <= steps && !::testing::Test::HasFailure(); ++n) {
-        simulationStep(SbTime(0.02));
+        simulationStep(SbTime(0.02), session);
         KeyStateTable[KEY_E].pressed = false;
         const std::map<const SbBox3f*, int> copies = copiesInTree();
         for (const auto& entry : copies) {

@@ -52,20 +52,8 @@ SbVec3f cameraPosition() {
 
 void SimulationTest::SetUp() {
     SoDB::init();
-    for (KeyState& row : KeyStateTable) {
-        row = KeyState{row.key, false};
-    }
-    viewDirection.setValue(0, 0, 1);
-    upDirection.setValue(0, -1, 0);
-    rightDirection.setValue(1, 0, 0);
-    physicsEnabled = false;
-    cameraObjectStale = true;
-    cameraThrust = 0;
-    cameraVelocity.setValue(0, 0, 0);
-    orbitPhase = 0.001f;
-    costSink = feedCostGraph;
-    octreeTiming = false;
-    graphOctreeShare = false;
+    releaseAllKeys();
+    resetSimulationState();
 
     root = new SoSeparator;
     root->ref();
@@ -75,15 +63,11 @@ void SimulationTest::SetUp() {
     callback->addEventCallback(SoKeyboardEvent::getClassTypeId(), onKeyboardEvent, keyboard);
     keyboard->addChild(callback);
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    camera = new SoPerspectiveCamera;
-    camera->ref();
-    placeCamera(SbVec3f(1.5f, -3, 1.5f));
-    camera->pointAt(cameraPosition() + viewDirection, upDirection);
+    startCamera(root, *octree);
 }
 
 void SimulationTest::TearDown() {
     releaseSimulationWorld();
-    camera->unref();
     keyboard->unref();
     root->unref();
 }
@@ -128,5 +112,5 @@ void SimulationTest::tap(SoKeyboardEvent::Key key) {
 }
 
 void SimulationTest::step(double seconds) {
-    simulationStep(SbTime(seconds));
+    simulationStep(SbTime(seconds), session);
 }

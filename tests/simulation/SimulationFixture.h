@@ -8,11 +8,14 @@
 #include <memory>
 #include <vector>
 
+#include "simulation/Session.h"
+
 class FlyingObject;
 class SoSeparator;
 
-// Start-up values for every global the simulation reads, a fresh camera and an
-// empty octree over the program's region; all freed again afterwards.
+// Start-up values for every global the simulation reads, a fresh session, the
+// camera at its start and an octree over the program's region holding only
+// the camera; all freed again afterwards.
 class SimulationTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -28,8 +31,9 @@ protected:
     // A press and its release, delivered as the window delivers them: keyboard
     // events through the program's keyboard callback.
     void tap(SoKeyboardEvent::Key key);
-    static void step(double seconds = 0.02);
+    void step(double seconds = 0.02);
 
+    Session session;
     SoSeparator* root = nullptr;
     SoSeparator* keyboard = nullptr;
     std::vector<std::unique_ptr<SbBox3f>> obstacles;

@@ -6,7 +6,6 @@
 
 #include "city/CityBuilder.h"
 #include "city/CityElement.h"
-#include "city/CityLayout.h"
 #include "city/ElementGrid.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
@@ -31,12 +30,6 @@ private:
     std::mt19937 engine;
 };
 
-unsigned fixedSeed = 0;
-
-void seedFixed(unsigned int) {
-    std::srand(fixedSeed);
-}
-
 void collectBoxes(const OctTree& node, std::vector<SbBox3f*>& boxes) {
     for (int i = 0; i < node.objectCount; ++i) {
         SbBox3f* box = node.objects[i].box;
@@ -57,14 +50,10 @@ void collectBoxes(const OctTree& node, std::vector<SbBox3f*>& boxes) {
 
 // Lays out the city of seed with the real generator and keeps only its boxes.
 std::vector<SbBox3f*> generateBoxes(unsigned seed) {
-    // The generator seeds itself with the process id; replay a fixed city.
-    fixedSeed = seed;
-    void (*const ownSeed)(unsigned int) = layoutSeed;
-    layoutSeed = seedFixed;
     CityBuilder builder;
+    builder.seed = static_cast<int>(seed);
     OctTree tree(cityRootBox());
     builder.generateCity(tree);
-    layoutSeed = ownSeed;
 
     std::vector<SbBox3f*> boxes;
     boxes.push_back(new SbBox3f(-500, 0, -500, 500, 0.001f, 500));

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <Inventor/SbTime.h>
+
+class CollisionObject;
+
+// Told of every move tried: the tried record and whether it was refused.
+using MoveObserver = void (*)(void* data, const CollisionObject& tried, bool refused);
+
+// What one run of the program keeps beyond the start-up's, the step's and the
+// motion's own globals: the choices its command line made, the hooks that
+// watch the moves, and the figures the steps measure. main owns the one
+// instance and hands it to the frame tick as the sensor's data; the tick hands
+// it to the step, the step to the motion code. A new Session is a fresh start.
+struct Session {
+    // The lower graph is given only the time spent inside collision-index
+    // calls instead of each physics step's whole cost (--octree-cost).
+    bool graphIndexShare = false;
+    // Each index call is timed (two clock readings a call): on for the above
+    // and for the frame statistics.
+    bool indexTiming = false;
+    // The frame statistics line is printed at exit (--frame-stats).
+    bool frameStats = false;
+    // Escape reports where the camera ended (--camera-trace).
+    bool cameraTrace = false;
+
+    // Told of every tried move; null unless someone watches (the overlay).
+    MoveObserver moveObserver = nullptr;
+    void* moveObserverData = nullptr;
+
+    // Frame ticks that ran a step.
+    unsigned long ticks = 0;
+    SbTime loopStart;
+    // Physics steps, the first and last one's end, and the steps since the
+    // camera last moved.
+    unsigned long physicsSteps = 0;
+    SbTime firstPhysicsStep;
+    SbTime lastPhysicsStep;
+    unsigned long cameraStillSteps = 0;
+    // Sums over all physics steps, in microseconds: their whole cost, the part
+    // inside index calls (with indexTiming on) and what the lower graph got.
+    double physicsMicroseconds = 0;
+    double indexMicroseconds = 0;
+    double graphMicroseconds = 0;
+
+    // Counts one physics step that took the given microseconds and ended at
+    // end, and feeds the lower graph its sample: the step's cost, or with
+    // graphIndexShare the time inside index calls since the previous sample.
+    void physicsStepTaken(float microseconds, const SbTime& end);
+
+private:
+    double indexMicrosecondsAtLastSample = 0;
+};
