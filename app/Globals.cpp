@@ -4,7 +4,7 @@
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
+#include "spatialindex/RecordFiling.h"
 
 OctTree* octree = nullptr;
 SoPerspectiveCamera* camera = nullptr;
@@ -20,7 +20,7 @@ float turnWeight = 1.0f;
 float turnInertia = 25.132741f;
 CityBuilder cityBuilder;
 
-void startCamera(SoSeparator* root, OctTree& tree) {
+void startCamera(SoSeparator* root, RecordFiling& index) {
     viewDirection.setValue(0, 0, 1);
     upDirection.setValue(0, -1, 0);
     rightDirection.setValue(1, 0, 0);
@@ -34,7 +34,7 @@ void startCamera(SoSeparator* root, OctTree& tree) {
 
     SbBox3f* cameraBox = new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f);
     cameraObject = new CollisionObject(1.5f, -3, 1.5f, cameraBox);
-    tree.insert(*cameraObject);
+    index.insert(*cameraObject);
 }
 
 void releaseFlyingObjectRecords() {

@@ -6,6 +6,7 @@
 
 class CollisionObject;
 class OctTree;
+class RecordFiling;
 class SoOneShotSensor;
 class SoPerfGraph;
 class SoPerspectiveCamera;
@@ -28,8 +29,8 @@ extern CityBuilder cityBuilder;
 
 // Start-up's camera: the three directions set to their start, camera made
 // at (1.5, -3, 1.5) looking along viewDirection and added to root, and
-// cameraObject made around it and filed in the tree.
-void startCamera(SoSeparator* root, OctTree& tree);
+// cameraObject made around it and filed in the index.
+void startCamera(SoSeparator* root, RecordFiling& index);
 
 // Deletes the flying craft's records, which the program owns, and nulls their
 // entries in cityBuilder.flyingObjects: after the main loop, or just before

@@ -22,6 +22,7 @@
 #include "simulation/Session.h"
 #include "sowin/SoWin.h"
 #include "sowin/SoWinRenderArea.h"
+#include "spatialindex/OctTreeIndex.h"
 
 namespace {
 
@@ -139,16 +140,17 @@ int main(int argc, char** argv) {
     sceneRoot->ref();
 
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    OctTreeIndex octreeIndex(*octree);
 
-    startCamera(sceneRoot, *octree);
+    startCamera(sceneRoot, octreeIndex);
 
     turnWeight = 1.0f;
     turnInertia = 25.132741f;
 
-    cityBuilder.buildEnvironment(sceneRoot, *octree);
+    cityBuilder.buildEnvironment(sceneRoot, octreeIndex);
     cityBuilder.seed = options.seed;
-    cityBuilder.generateCity(*octree);
-    cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, *octree);
+    cityBuilder.generateCity(octreeIndex);
+    cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, octreeIndex);
     cityBuilder.addCityToScene(sceneRoot);
 
     tickSensor = new SoOneShotSensor(frameTick, &session);

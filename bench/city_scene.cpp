@@ -14,6 +14,7 @@
 #include "city/ElementGrid.h"
 #include "city/TextureSharing.h"
 #include "octree/OctTree.h"
+#include "spatialindex/OctTreeIndex.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ SoSeparator* unsharedCity() {
     CityBuilder* builder = new CityBuilder;
     builder->seed = citySeed;
     OctTree* tree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    builder->generateCity(*tree);
+    OctTreeIndex filing(*tree);
+    builder->generateCity(filing);
     SoSeparator* root = new SoSeparator;
     root->ref();
     for (auto& row : builder->grid->cells) {

@@ -20,6 +20,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Session.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -39,13 +40,14 @@ void BM_OverlayFrame(benchmark::State& state) {
     root->ref();
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
     resetSimulationState();
-    startCamera(root, *octree);
+    OctTreeIndex filing(*octree);
+    startCamera(root, filing);
     cameraThrust = 0.002f;
     cameraObjectStale = false;
     CityBuilder builder;
-    builder.buildEnvironment(root, *octree);
-    builder.generateCity(*octree);
-    cityBuilder.createFlyingObjects(2, craftCount, root, *octree);
+    builder.buildEnvironment(root, filing);
+    builder.generateCity(filing);
+    cityBuilder.createFlyingObjects(2, craftCount, root, filing);
 
     OctTreeView view(octree);
     view.setOn(true);

@@ -19,6 +19,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Session.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -51,8 +52,9 @@ void buildCityOnce() {
     SoSeparator* scratch = new SoSeparator;
     scratch->ref();
     OctTree tree(treeRegion);
-    cityBuilder.buildEnvironment(scratch, tree);
-    cityBuilder.generateCity(tree);
+    OctTreeIndex filing(tree);
+    cityBuilder.buildEnvironment(scratch, filing);
+    cityBuilder.generateCity(filing);
     std::map<const SbBox3f*, CollisionObject> found;
     collectRecords(&tree, found);
     for (const auto& entry : found) {
@@ -72,11 +74,12 @@ public:
             octree->insert(record);
         }
         resetSimulationState();
-        startCamera(root, *octree);
+        OctTreeIndex filing(*octree);
+        startCamera(root, filing);
         cameraThrust = 0.002f;
         cameraObjectStale = false;
         std::srand(1);
-        cityBuilder.createFlyingObjects(2, craftCount, root, *octree);
+        cityBuilder.createFlyingObjects(2, craftCount, root, filing);
     }
 
     ~World() {

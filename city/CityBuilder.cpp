@@ -8,14 +8,14 @@
 #include "city/CityLayout.h"
 #include "city/ElementGrid.h"
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
+#include "spatialindex/RecordFiling.h"
 
 namespace {
 
 const char* const crossingImage = "Texture/Asfalt1.jpg";
 const char* const streetImage = "Texture/Asfalt2.jpg";
 
-void addStreetTiles(const LayoutGrid plocha, ElementGrid& grid, OctTree& tree) {
+void addStreetTiles(const LayoutGrid plocha, ElementGrid& grid, RecordFiling& tree) {
     for (int j = 0; j <= 10; ++j) {
         for (int i = 0; i <= 10; ++i) {
             if (plocha[i][j] != cellStreet) {
@@ -36,7 +36,7 @@ void addStreetTiles(const LayoutGrid plocha, ElementGrid& grid, OctTree& tree) {
 }
 
 void addBuildings(LayoutGrid plocha, const BuildingPass& pass, LayoutDraws& draws,
-                  ElementGrid& grid, OctTree& tree) {
+                  ElementGrid& grid, RecordFiling& tree) {
     for (int j = 0; j <= 10; ++j) {
         for (int i = 0; i <= 10; ++i) {
             if (!footprintFree(plocha, i, j, pass)) {
@@ -62,12 +62,12 @@ CityBuilder::CityBuilder() : grid(new ElementGrid(10, 10)) {}
 
 CityBuilder::~CityBuilder() {}
 
-void CityBuilder::generateCity(OctTree& tree) {
+void CityBuilder::generateCity(RecordFiling& tree) {
     LayoutDraws standard;
     generateCity(tree, standard);
 }
 
-void CityBuilder::generateCity(OctTree& tree, LayoutDraws& draws) {
+void CityBuilder::generateCity(RecordFiling& tree, LayoutDraws& draws) {
     if (seed < 0) {
         seed = static_cast<int>(getpid());
     }

@@ -5,10 +5,11 @@
 class CollisionObject;
 class ElementGrid;
 class LayoutDraws;
-class OctTree;
+class RecordFiling;
 class SoSeparator;
 
 // Builds the world once at start-up: surroundings, city layout, flying craft.
+// Every collidable thing it builds is filed in the index it is handed.
 // Each operation is defined beside what it builds: buildEnvironment in
 // Environment.cpp, createFlyingObjects in FlyingObject.cpp, the rest in
 // CityBuilder.cpp.
@@ -19,11 +20,11 @@ public:
     // the end of the process, and the craft's records are not the builder's.
     virtual ~CityBuilder();
 
-    void buildEnvironment(SoSeparator* root, OctTree& tree);
+    void buildEnvironment(SoSeparator* root, RecordFiling& tree);
     // Draws from the standard rand, or from the draws given.
-    void generateCity(OctTree& tree);
-    void generateCity(OctTree& tree, LayoutDraws& draws);
-    void createFlyingObjects(int kind, int count, SoSeparator* group, OctTree& tree);
+    void generateCity(RecordFiling& tree);
+    void generateCity(RecordFiling& tree, LayoutDraws& draws);
+    void createFlyingObjects(int kind, int count, SoSeparator* group, RecordFiling& tree);
     void addCityToScene(SoSeparator* root);
 
     ElementGrid* grid;

@@ -13,7 +13,7 @@
 #include "city/CityBuilder.h"
 #include "city/DataFiles.h"
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
+#include "spatialindex/RecordFiling.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
     group->addChild(subtree);
 }
 
-void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, OctTree& tree) {
+void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, RecordFiling& tree) {
     if (kind != 1 && kind != 2) {
         return;
     }

@@ -7,6 +7,7 @@
 #include <Inventor/nodes/SoSubNode.h>
 
 struct PerfGraphData;
+struct PerfGraphProbe;
 
 // A small scrolling bar graph of one scalar quantity, laid over the view in
 // screen space: one bar per sample, newest at the right edge, with the
@@ -48,6 +49,10 @@ public:
 
 protected:
     ~SoPerfGraph() override;
+
+private:
+    // The tests' door to the private record.
+    friend struct PerfGraphProbe;
 
     PerfGraphData* data;
 

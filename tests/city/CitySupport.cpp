@@ -73,6 +73,13 @@ int TestDraws::draw() {
     return values.back();
 }
 
+void RecordedFiling::forget() {
+    for (const CollisionObject& record : records) {
+        delete record.box;
+    }
+    records.clear();
+}
+
 std::vector<int> crossingDraws() {
     // Percentages at the edges of their thresholds: 19 and 20 for a start,
     // 79 and 80 for an extension.

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "city/CityLayout.h"
+#include "octree/CollisionObject.h"
+#include "spatialindex/RecordFiling.h"
 
 class CityBuilder;
 class ElementGrid;
@@ -53,6 +55,21 @@ std::vector<int> crossingDraws();
 // street, the file's digit where a building is anchored, '#' elsewhere under
 // one, '!' where two things overlap.
 std::string cityMap(const ElementGrid& grid);
+
+// Stands in for the index the city files into: keeps every record filed, in
+// order, and frees their boxes at its end.
+class RecordedFiling : public RecordFiling {
+public:
+    RecordedFiling() = default;
+    RecordedFiling(const RecordedFiling&) = delete;
+    RecordedFiling& operator=(const RecordedFiling&) = delete;
+    ~RecordedFiling() { forget(); }
+
+    void insert(const CollisionObject& record) override { records.push_back(record); }
+    void forget();
+
+    std::vector<CollisionObject> records;
+};
 
 // Frees what generateCity left on the builder's grid.
 void destroyCity(CityBuilder& builder);

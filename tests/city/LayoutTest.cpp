@@ -4,29 +4,22 @@
 #include <cstring>
 
 #include "CitySupport.h"
-#include "RecordingOctTree.h"
 #include "city/CityBuilder.h"
 #include "city/CityElement.h"
 #include "city/CityLayout.h"
 #include "city/ElementGrid.h"
-#include "octree/OctTree.h"
 
 namespace {
 
 class LayoutTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        destroyCity(builder);
-        forgetFiledRecords();
-    }
+    void TearDown() override { destroyCity(builder); }
 
-    void generate() {
-        OctTree tree(SbBox3f(-60, -110, -60, 60, 10, 60));
-        builder.generateCity(tree, draws);
-    }
+    void generate() { builder.generateCity(filed, draws); }
 
     CityBuilder builder;
     TestDraws draws;
+    RecordedFiling filed;
 };
 
 bool sameBox(const SbBox3f& box, float x0, float y0, float z0, float x1, float y1, float z1) {
@@ -36,7 +29,7 @@ bool sameBox(const SbBox3f& box, float x0, float y0, float z0, float x1, float y
 // Checks what was filed against the grid: one record per street tile, in
 // layout order, then one per building, in placement order, each with its box.
 // Returns the number of buildings.
-int checkRecords(const ElementGrid& grid) {
+int checkRecords(const ElementGrid& grid, const std::vector<CollisionObject>& filedRecords) {
     const float heights[] = {0, 4, 2, 2, 1};  // by the digit of "Building/dumN.txt"
     size_t streets = 0, buildings = 0;
     for (const CollisionObject& record : filedRecords) {
@@ -110,10 +103,10 @@ TEST_F(LayoutTest, CrossingLayoutMatchesHandComputation) {
     // 73 and 72 draws for the two street grids, then one colour draw for each
     // of 16 buildings.
     EXPECT_EQ(draws.values.size(), 73u + 72u + 16u);
-    ASSERT_EQ(checkRecords(*builder.grid), 16);
-    ASSERT_EQ(filedRecords.size(), 16u + 16u);
+    ASSERT_EQ(checkRecords(*builder.grid, filed.records), 16);
+    ASSERT_EQ(filed.records.size(), 16u + 16u);
     for (int k = 0; k < 16; ++k) {
-        const SbVec3f min = filedRecords[16 + k].box->getMin();
+        const SbVec3f min = filed.records[16 + k].box->getMin();
         const CityElement* building = builder.grid->cells[int(min[0])][int(min[2])];
         EXPECT_EQ(building->color, SbColor(Barvicka[k % 8])) << "building " << k;
     }
@@ -133,7 +126,7 @@ TEST_F(LayoutTest, NoLowPercentageGivesAStreetlessCityOfSeparatedBuildings) {
               "##.##.##.#\n"
               "..........\n"
               "3#.3#.3#.1\n");
-    EXPECT_EQ(checkRecords(*builder.grid), 16);
+    EXPECT_EQ(checkRecords(*builder.grid, filed.records), 16);
 }
 
 // Street runs straight from the procedure: where they start and end, and
@@ -174,7 +167,7 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
     for (unsigned int seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         destroyCity(builder);
-        forgetFiledRecords();
+        filed.forget();
         builder.grid = new ElementGrid(10, 10);
         draws = TestDraws::fromSeed(seed);
         generate();
@@ -223,12 +216,12 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
         streetless += streets == 0;
 
         // The colour draws are the last ones, one per building in filing order.
-        const int buildings = checkRecords(grid);
+        const int buildings = checkRecords(grid, filed.records);
         const std::vector<int> drawn = draws.values;
         ASSERT_GE(drawn.size(), size_t(buildings));
         const size_t firstColour = drawn.size() - buildings;
         for (int k = 0; k < buildings; ++k) {
-            const SbVec3f min = filedRecords[filedRecords.size() - buildings + k].box->getMin();
+            const SbVec3f min = filed.records[filed.records.size() - buildings + k].box->getMin();
             EXPECT_EQ(grid.cells[int(min[0])][int(min[2])]->color,
                       SbColor(Barvicka[drawn[firstColour + k] * 8 / 32768]));
         }

@@ -11,6 +11,7 @@
 
 #include "perfgraph/SoPerfGraph.h"
 #include "perfgraph/internal/PerfGraphData.h"
+#include "tests/perfgraph/PerfGraphProbe.h"
 
 // A graph whose private record the tests may read and drive; it registers the
 // class on first use and is unreferenced at the end of the test.
@@ -28,7 +29,7 @@ public:
         registerOnce();
         return new ProbeGraph;
     }
-    PerfGraphData& d() { return *data; }
+    PerfGraphData& d() { return PerfGraphProbe::data(*this); }
 };
 
 struct GraphRef {

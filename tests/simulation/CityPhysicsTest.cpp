@@ -20,6 +20,7 @@
 #include "simulation/Session.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -75,13 +76,14 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
     releaseAllKeys();
     resetSimulationState();
-    startCamera(root, *octree);
-    cityBuilder.buildEnvironment(root, *octree);
+    OctTreeIndex filing(*octree);
+    startCamera(root, filing);
+    cityBuilder.buildEnvironment(root, filing);
     // A fixed city: in some cities two craft start inside each other and hold
     // each other up for good, which says nothing about the step.
     cityBuilder.seed = 7;
-    cityBuilder.generateCity(*octree);
-    cityBuilder.createFlyingObjects(2, 10, root, *octree);
+    cityBuilder.generateCity(filing);
+    cityBuilder.createFlyingObjects(2, 10, root, filing);
     const SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
     ASSERT_EQ(craft.getLength(), 10);
     for (int i = 0; i < craft.getLength(); i += 2) {

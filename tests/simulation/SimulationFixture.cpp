@@ -13,6 +13,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/OctTreeIndex.h"
 #include "tests/support/KeyEvents.h"
 #include "tests/support/SimulationWorld.h"
 
@@ -63,7 +64,8 @@ void SimulationTest::SetUp() {
     callback->addEventCallback(SoKeyboardEvent::getClassTypeId(), onKeyboardEvent, keyboard);
     keyboard->addChild(callback);
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    startCamera(root, *octree);
+    OctTreeIndex filing(*octree);
+    startCamera(root, filing);
 }
 
 void SimulationTest::TearDown() {

@@ -9,6 +9,7 @@
 #include "city/ElementGrid.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
+#include "spatialindex/OctTreeIndex.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ std::vector<SbBox3f*> generateBoxes(unsigned seed) {
     CityBuilder builder;
     builder.seed = static_cast<int>(seed);
     OctTree tree(cityRootBox());
-    builder.generateCity(tree);
+    OctTreeIndex filing(tree);
+    builder.generateCity(filing);
 
     std::vector<SbBox3f*> boxes;
     boxes.push_back(new SbBox3f(-500, 0, -500, 500, 0.001f, 500));

@@ -1,0 +1,6 @@
+#include "spatialindex/CollisionIndex.h"
+
+bool CollisionIndex::moveAndCheck(const CollisionObject& from, const CollisionObject& to) {
+    remove(from);
+    return insertAndCheck(to);
+}
