@@ -22,7 +22,7 @@
 #include "simulation/Session.h"
 #include "sowin/SoWin.h"
 #include "sowin/SoWinRenderArea.h"
-#include "spatialindex/OctTreeIndex.h"
+#include "spatialindex/IndexSet.h"
 
 namespace {
 
@@ -57,48 +57,66 @@ SoPerfGraph* newGraph(float positionY) {
 }
 
 // The frame statistics: how the loop ran (its passes, ticks and redraws; its
-// frames per second, ticks over the seconds since the loop started) and the
+// frames per second, ticks over the seconds since the loop started), the
 // physics steps (their count, their frames per second from the first step to
 // the last, their mean cost in microseconds, the part of it spent inside index
-// calls, and the mean of the samples the lower graph was given).
+// calls, and the mean of the samples the lower graph was given), the moves
+// tried and the share accepted, and for each index the steps it was active
+// and its mean cost over them: inside its calls and the whole step.
 double perSecond(unsigned long count, const SbTime& from, const SbTime& to) {
     const double seconds = (to - from).getValue();
     return seconds > 0 ? count / seconds : 0;
 }
 
+double mean(double sum, unsigned long count) {
+    return count > 0 ? sum / count : 0.0;
+}
+
 void reportFrameStats(const Session& session) {
     const unsigned long steps = session.physicsSteps;
+    const unsigned long moves = session.movesTried;
     std::fprintf(
         stderr,
         "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
-        " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f\n",
+        " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f"
+        " moves %lu accepted %.2f%%",
         SoWin::passCount(), session.ticks, SoWin::redrawCount(),
         perSecond(session.ticks, session.loopStart, SbTime::getTimeOfDay()), steps,
         perSecond(steps > 0 ? steps - 1 : 0, session.firstPhysicsStep, session.lastPhysicsStep),
-        steps > 0 ? session.physicsMicroseconds / steps : 0.0,
-        steps > 0 ? session.indexMicroseconds / steps : 0.0,
-        steps > 0 ? session.graphMicroseconds / steps : 0.0);
+        mean(session.physicsMicroseconds, steps), mean(session.indexMicroseconds, steps),
+        mean(session.graphMicroseconds, steps), moves,
+        100 * mean(double(moves - session.movesRefused), moves));
+    for (int number = 0; number < IndexSet::count; ++number) {
+        const Session::IndexFigures& figures = session.perIndex[number];
+        const char* name = session.indexes->at(number).name();
+        std::fprintf(stderr, " %s-steps %lu %s-index-us %.1f %s-step-us %.1f", name, figures.steps,
+                     name, mean(figures.indexMicroseconds, figures.steps), name,
+                     mean(figures.physicsMicroseconds, figures.steps));
+    }
+    std::fprintf(stderr, "\n");
 }
 
 // What the render area's event filter needs: the overlay that key O switches,
-// and the session whose move observer it sets.
+// and the session whose move observer it sets and whose keys it passes on.
 struct KeyFilter {
     OctTreeView* overlay;
     Session* session;
 };
 
-// Key O switches the octree overlay. The scene's keyboard callback takes every
-// key event, so the render area hands events here first. The overlay watches
-// the moves only while it is on.
-SbBool octreeOverlayKey(void* data, const SoEvent* event) {
+// Keys outside the held-key table: O switches the overlay, I the index, P
+// pauses and N steps. The scene's keyboard callback takes every key event, so
+// the render area hands events here first. The overlay watches the moves
+// only while it is on.
+SbBool runKey(void* data, const SoEvent* event) {
     KeyFilter* filter = static_cast<KeyFilter*>(data);
     OctTreeView* overlay = filter->overlay;
-    if (!overlay->handleEvent(event)) {
-        return FALSE;
+    Session& session = *filter->session;
+    if (overlay->handleEvent(event)) {
+        session.moveObserver = overlay->isOn() ? OctTreeView::observeMove : nullptr;
+        session.moveObserverData = overlay;
+        return TRUE;
     }
-    filter->session->moveObserver = overlay->isOn() ? OctTreeView::observeMove : nullptr;
-    filter->session->moveObserverData = overlay;
-    return TRUE;
+    return session.handleKey(event) ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -140,17 +158,21 @@ int main(int argc, char** argv) {
     sceneRoot->ref();
 
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    OctTreeIndex octreeIndex(*octree);
+    // Everything is filed in the index the run starts with.
+    static IndexSet indexes(*octree);
+    indexes.choose(options.index);
+    session.indexes = &indexes;
 
-    startCamera(sceneRoot, octreeIndex);
+    startCamera(sceneRoot, indexes.active());
 
     turnWeight = 1.0f;
     turnInertia = 25.132741f;
 
-    cityBuilder.buildEnvironment(sceneRoot, octreeIndex);
+    cityBuilder.buildEnvironment(sceneRoot, indexes.active());
     cityBuilder.seed = options.seed;
-    cityBuilder.generateCity(octreeIndex);
-    cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, octreeIndex);
+    cityBuilder.generateCity(indexes.active());
+    cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, indexes.active());
+    indexes.active().filedAll();
     cityBuilder.addCityToScene(sceneRoot);
 
     tickSensor = new SoOneShotSensor(frameTick, &session);
@@ -166,7 +188,7 @@ int main(int argc, char** argv) {
     fpsGraph = newGraph(0.16f);
     sceneRoot->insertChild(fpsGraph, 0);
 
-    OctTreeView* octreeOverlay = new OctTreeView(octree);
+    OctTreeView* octreeOverlay = new OctTreeView(&indexes);
     octreeOverlay->seed = cityBuilder.seed;
     sceneRoot->addChild(octreeOverlay->getSceneGraph());
 
@@ -177,7 +199,7 @@ int main(int argc, char** argv) {
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
     KeyFilter keyFilter{octreeOverlay, &session};
-    renderArea->setEventFilter(octreeOverlayKey, &keyFilter);
+    renderArea->setEventFilter(runKey, &keyFilter);
     renderArea->setTitle("Brennoc");
     renderArea->show();
     SoWin::show(mainWindow);

@@ -20,7 +20,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Session.h"
 #include "simulation/SimulationState.h"
-#include "spatialindex/OctTreeIndex.h"
+#include "spatialindex/IndexSet.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -40,7 +40,8 @@ void BM_OverlayFrame(benchmark::State& state) {
     root->ref();
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
     resetSimulationState();
-    OctTreeIndex filing(*octree);
+    IndexSet indexes(*octree);
+    CollisionIndex& filing = indexes.active();
     startCamera(root, filing);
     cameraThrust = 0.002f;
     cameraObjectStale = false;
@@ -52,6 +53,7 @@ void BM_OverlayFrame(benchmark::State& state) {
     OctTreeView view(octree);
     view.setOn(true);
     Session session;
+    session.indexes = &indexes;
     session.moveObserver = OctTreeView::observeMove;
     session.moveObserverData = &view;
 

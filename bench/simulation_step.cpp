@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "app/Globals.h"
@@ -19,6 +20,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Session.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/IndexSet.h"
 #include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
 
@@ -74,7 +76,8 @@ public:
             octree->insert(record);
         }
         resetSimulationState();
-        OctTreeIndex filing(*octree);
+        indexes.reset(new IndexSet(*octree));
+        CollisionIndex& filing = indexes->active();
         startCamera(root, filing);
         cameraThrust = 0.002f;
         cameraObjectStale = false;
@@ -83,11 +86,13 @@ public:
     }
 
     ~World() {
+        indexes.reset();
         releaseSimulationWorld();
         root->unref();
     }
 
     SoSeparator* root;
+    std::unique_ptr<IndexSet> indexes;
 };
 
 bool collidesWithAny(const SbBox3f& tried, const SbBox3f* self) {
@@ -166,6 +171,7 @@ void BM_OctreeStep(benchmark::State& state) {
     const int craftCount = static_cast<int>(state.range(0));
     World world(craftCount);
     Session session;
+    session.indexes = world.indexes.get();
     for (auto _ : state) {
         octreeStep(session);
     }

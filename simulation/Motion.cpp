@@ -9,9 +9,9 @@
 #include "app/Globals.h"
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
 #include "simulation/Session.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/MoveProtocol.h"
 
 namespace {
 
@@ -62,7 +62,10 @@ SbBox3f* cameraBoxAround(const SbVec3f& centre) {
     return boxAround(centre, SbVec3f(cameraHalfExtent, cameraHalfExtent, cameraHalfExtent));
 }
 
-void tellMoveObserver(const Session& session, const CollisionObject& tried, bool refused) {
+// Counts the move and tells the session's observer of it.
+void countMove(Session& session, const CollisionObject& tried, bool refused) {
+    ++session.movesTried;
+    session.movesRefused += refused ? 1 : 0;
     if (session.moveObserver) {
         session.moveObserver(session.moveObserverData, tried, refused);
     }
@@ -121,14 +124,16 @@ void moveFlyingObject(CollisionObject& record, float frameFactor, Session& sessi
     const SbVec3f next = positionOf(object) + object.velocity;
     SbBox3f* tried = boxAround(next, craftHalfExtent);
     const CollisionObject candidate = craftRecord(next, tried, &object);
-    // The old record out and the tried one in, in one descent.
-    bool collided;
+    // Filed back if the move is refused: the craft where it stays.
+    const CollisionObject staying = craftRecord(positionOf(object), record.box, &object);
+    bool refused;
     {
         IndexTime timed(session);
-        collided = octree->moveAndCheck(record.copy(), candidate.copy());
+        refused = tryMove(session.index(), staying, candidate);
     }
-    if (!collided) {
-        // The tree's copies of the old box went with the move above.
+    countMove(session, candidate, refused);
+    if (!refused) {
+        // The index's copies of the old box went with the move.
         delete record.box;
         record.box = tried;
         object.currentPosition[0] = next[0];
@@ -138,14 +143,7 @@ void moveFlyingObject(CollisionObject& record, float frameFactor, Session& sessi
         if (object.transformNode) {
             object.transformNode->matrix.setValue(object.transform);
         }
-        tellMoveObserver(session, candidate, false);
     } else {
-        tellMoveObserver(session, candidate, true);
-        {
-            IndexTime timed(session);
-            octree->remove(candidate.copy());
-            octree->insert(craftRecord(positionOf(object), record.box, &object));
-        }
         delete tried;
         object.velocity.setValue(0, 0, 0);
         object.steering = false;
@@ -163,17 +161,16 @@ void moveFlyingObjects(float frameFactor, Session& session) {
     }
 }
 
-void rebuildCameraObject() {
+void rebuildCameraObject(CollisionIndex& index) {
     const SbVec3f here = camera->position.getValue();
     CollisionObject* stale = cameraObject;
-    if (stale) {
-        octree->remove(stale->copy());
-    }
     cameraObject = new CollisionObject(here[0], here[1], here[2], cameraBoxAround(here));
-    octree->insert(cameraObject->copy());
     if (stale) {
+        refile(index, *stale, *cameraObject);
         delete stale->box;
         delete stale;
+    } else {
+        index.insert(*cameraObject);
     }
 }
 
@@ -184,32 +181,31 @@ bool moveCamera(float frameFactor, Session& session) {
     if (cameraObjectStale) {
         cameraObjectStale = false;
         IndexTime timed(session);
-        rebuildCameraObject();
+        rebuildCameraObject(session.index());
     }
 
     CollisionObject* candidate =
         new CollisionObject(next[0], next[1], next[2], cameraBoxAround(next));
-    bool collided;
+    bool refused;
     {
         IndexTime timed(session);
-        collided = octree->moveAndCheck(cameraObject->copy(), candidate->copy());
+        refused = tryMove(session.index(), *cameraObject, *candidate);
     }
-    if (!collided) {
+    countMove(session, *candidate, refused);
+    if (!refused) {
         camera->position.setValue(next);
         delete cameraObject->box;
         delete cameraObject;
         cameraObject = candidate;
-        tellMoveObserver(session, *candidate, false);
         return true;
     }
-    tellMoveObserver(session, *candidate, true);
     cameraVelocity.setValue(0, 0, 0);
-    {
-        IndexTime timed(session);
-        octree->remove(candidate->copy());
-        octree->insert(cameraObject->copy());
-    }
     delete candidate->box;
     delete candidate;
     return false;
+}
+
+void finishMoves(Session& session) {
+    IndexTime timed(session);
+    session.index().stepDone();
 }

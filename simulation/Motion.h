@@ -2,6 +2,7 @@
 
 #include <Inventor/SbLinear.h>
 
+class CollisionIndex;
 class CollisionObject;
 class FlyingObject;
 struct Session;
@@ -35,19 +36,24 @@ void accelerateFlyingObject(FlyingObject& object, float frameFactor);
 // Damps the camera's velocity and adds its thrust and gravity.
 void accelerateCamera(float frameFactor);
 
-// The moves below tell the session's observer of every move tried, and add
-// the time they spend inside index calls to its figures when it asks for them.
+// The moves below go through the session's active index, count every move
+// tried and tell the session's observer of it, and add the time they spend
+// inside index calls to its figures when it asks for them.
 
-// Moves one flying object by one step and files it in the octree at its new
+// Moves one flying object by one step and files it in the index at its new
 // place, or back at its old one when the tried place collides.
 void moveFlyingObject(CollisionObject& record, float frameFactor, Session& session);
 
 // Every record of cityBuilder's flyingObjects, first to last.
 void moveFlyingObjects(float frameFactor, Session& session);
 
-// Replaces cameraObject by a record around the camera's present position.
-void rebuildCameraObject();
+// Replaces cameraObject by a record around the camera's present position,
+// filed in the index in place of the old one.
+void rebuildCameraObject(CollisionIndex& index);
 
 // Moves the camera by one step of its velocity unless the move collides;
 // returns whether it moved.
 bool moveCamera(float frameFactor, Session& session);
+
+// Lets the index do its upkeep after a step's moves.
+void finishMoves(Session& session);

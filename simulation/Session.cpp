@@ -1,5 +1,7 @@
 #include "simulation/Session.h"
 
+#include <Inventor/events/SoKeyboardEvent.h>
+
 #include "app/Globals.h"
 #include "perfgraph/SoPerfGraph.h"
 
@@ -14,9 +16,38 @@ void Session::physicsStepTaken(float microseconds, const SbTime& end) {
     // during a run cannot carry earlier time into a sample.
     const double indexShare = indexMicroseconds - indexMicrosecondsAtLastSample;
     indexMicrosecondsAtLastSample = indexMicroseconds;
+    if (indexes) {
+        IndexFigures& figures = perIndex[indexes->activeNumber()];
+        ++figures.steps;
+        figures.physicsMicroseconds += microseconds;
+        figures.indexMicroseconds += indexShare;
+    }
     const float sample = graphIndexShare ? static_cast<float>(indexShare) : microseconds;
     graphMicroseconds += sample;
     if (costGraph) {
         costGraph->addValue(sample);
     }
+}
+
+bool Session::handleKey(const SoEvent* event) {
+    const SoKeyboardEvent::Key keys[] = {SoKeyboardEvent::I, SoKeyboardEvent::P,
+                                         SoKeyboardEvent::N};
+    for (SoKeyboardEvent::Key key : keys) {
+        if (SoKeyboardEvent::isKeyReleaseEvent(event, key)) {
+            return true;
+        }
+        if (!SoKeyboardEvent::isKeyPressEvent(event, key)) {
+            continue;
+        }
+        if (key == SoKeyboardEvent::I && indexes) {
+            indexes->cycle();
+        } else if (key == SoKeyboardEvent::P) {
+            paused = !paused;
+            singleStepsAsked = 0;
+        } else if (key == SoKeyboardEvent::N && paused) {
+            ++singleStepsAsked;
+        }
+        return true;
+    }
+    return false;
 }

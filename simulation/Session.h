@@ -2,7 +2,10 @@
 
 #include <Inventor/SbTime.h>
 
+#include "spatialindex/IndexSet.h"
+
 class CollisionObject;
+class SoEvent;
 
 // Told of every move tried: the tried record and whether it was refused.
 using MoveObserver = void (*)(void* data, const CollisionObject& tried, bool refused);
@@ -13,6 +16,10 @@ using MoveObserver = void (*)(void* data, const CollisionObject& tried, bool ref
 // instance and hands it to the frame tick as the sensor's data; the tick hands
 // it to the step, the step to the motion code. A new Session is a fresh start.
 struct Session {
+    // The indexes the moves can go through; they go through the active one.
+    IndexSet* indexes = nullptr;
+    CollisionIndex& index() { return indexes->active(); }
+
     // The lower graph is given only the time spent inside collision-index
     // calls instead of each physics step's whole cost (--octree-cost).
     bool graphIndexShare = false;
@@ -28,6 +35,13 @@ struct Session {
     MoveObserver moveObserver = nullptr;
     void* moveObserverData = nullptr;
 
+    // While paused, a step moves nothing unless a single step was asked for
+    // (one for each); that step integrates over the interval of the last
+    // physics step that ran unpaused.
+    bool paused = false;
+    unsigned long singleStepsAsked = 0;
+    SbTime lastPhysicsInterval = SbTime::zero();
+
     // Frame ticks that ran a step.
     unsigned long ticks = 0;
     SbTime loopStart;
@@ -42,11 +56,28 @@ struct Session {
     double physicsMicroseconds = 0;
     double indexMicroseconds = 0;
     double graphMicroseconds = 0;
+    // The same for the steps each index was active, in IndexSet's order.
+    struct IndexFigures {
+        unsigned long steps = 0;
+        double physicsMicroseconds = 0;
+        double indexMicroseconds = 0;
+    };
+    IndexFigures perIndex[IndexSet::count];
+    // Moves tried (every craft's and the camera's in each step) and refused.
+    unsigned long movesTried = 0;
+    unsigned long movesRefused = 0;
 
     // Counts one physics step that took the given microseconds and ended at
-    // end, and feeds the lower graph its sample: the step's cost, or with
-    // graphIndexShare the time inside index calls since the previous sample.
+    // end, for the active index too, and feeds the lower graph its sample: the
+    // step's cost, or with graphIndexShare the time inside index calls since
+    // the previous sample.
     void physicsStepTaken(float microseconds, const SbTime& end);
+
+    // The run's keys outside the held-key table, acted on when pressed
+    // (between two steps): I moves the records to the next index, P pauses
+    // and resumes the physics, N asks for one step while paused. Returns true
+    // for their presses and releases, which should go no further.
+    bool handleKey(const SoEvent* event);
 
 private:
     double indexMicrosecondsAtLastSample = 0;

@@ -26,10 +26,29 @@ void reportCamera(const Session& session) {
                  at[0], at[1], at[2], session.physicsSteps, session.cameraStillSteps);
 }
 
+float frameFactorOf(const SbTime& interval) {
+    return static_cast<float>(1.0 / (interval.getValue() * 50));
+}
+
+// The frame factor this step's physics integrates with, or 0 when, paused, it
+// has no single step to make.
+float physicsFrameFactor(const SbTime& interval, Session& session) {
+    if (!session.paused) {
+        session.lastPhysicsInterval = interval;
+        return frameFactorOf(interval);
+    }
+    if (session.singleStepsAsked == 0) {
+        return 0;
+    }
+    --session.singleStepsAsked;
+    const bool unpausedBefore = session.lastPhysicsInterval > SbTime::zero();
+    return frameFactorOf(unpausedBefore ? session.lastPhysicsInterval : interval);
+}
+
 }  // namespace
 
 void simulationStep(SbTime interval, Session& session) {
-    const float frameFactor = static_cast<float>(1.0 / (interval.getValue() * 50));
+    const float frameFactor = frameFactorOf(interval);
     if (keyDown(KEY_ESCAPE)) {
         reportCamera(session);
         // main's tear-down never runs after this exit.
@@ -55,14 +74,19 @@ void simulationStep(SbTime interval, Session& session) {
     handleMoveKeys(frameFactor, physicsEnabled);
     clearPressesSinceStep();
 
-    if (physicsEnabled) {
+    if (!physicsEnabled) {
+        cameraObjectStale = true;
+        session.singleStepsAsked = 0;
+        return;
+    }
+    const float physicsFactor = physicsFrameFactor(interval, session);
+    if (physicsFactor > 0) {
         const SbTime start = SbTime::getTimeOfDay();
-        moveFlyingObjects(frameFactor, session);
-        const bool cameraMoved = moveCamera(frameFactor, session);
+        moveFlyingObjects(physicsFactor, session);
+        const bool cameraMoved = moveCamera(physicsFactor, session);
+        finishMoves(session);
         const SbTime end = SbTime::getTimeOfDay();
         session.physicsStepTaken(static_cast<float>((end - start).getValue() * 1e6), end);
         session.cameraStillSteps = cameraMoved ? 0 : session.cameraStillSteps + 1;
-    } else {
-        cameraObjectStale = true;
     }
 }

@@ -4,3 +4,8 @@ bool CollisionIndex::moveAndCheck(const CollisionObject& from, const CollisionOb
     remove(from);
     return insertAndCheck(to);
 }
+
+void CollisionIndex::moveBack(const CollisionObject& from, const CollisionObject& to) {
+    remove(from);
+    insert(to);
+}

@@ -31,8 +31,17 @@ public:
     // Files the record and reports whether it collides (see above).
     virtual bool insertAndCheck(const CollisionObject& record) = 0;
     // remove(from), then insertAndCheck(to), with the same result and the
-    // same index after it; an index may do both in one pass.
+    // same records filed after it; an index may do both in one pass.
     virtual bool moveAndCheck(const CollisionObject& from, const CollisionObject& to);
+    // remove(from), then insert(to): a refused move undone, which an index
+    // may also do in one pass.
+    virtual void moveBack(const CollisionObject& from, const CollisionObject& to);
+    // Called once after each physics step's moves, for upkeep an index may
+    // want to spread over the steps.
+    virtual void stepDone() {}
+    // Called after many records were filed at once (the world built, or
+    // moved over from another index), for an index that rebuilds itself then.
+    virtual void filedAll() {}
     // Appends one record of every filed thing (one per box), in an order that
     // depends only on the index's contents and history.
     virtual void collect(std::vector<CollisionObject>& records) const = 0;

@@ -9,7 +9,7 @@ from brennoc_e2e import Brennoc, Xvfb, check, differing_pixels, wait_scene, wait
 
 TRACE = re.compile(r"camera at (\S+) (\S+) (\S+) after (\d+) physics steps")
 STATS = re.compile(r"physics-steps (\d+) physics-fps \S+ physics-us (\S+) octree-us (\S+)"
-                   r" graph-us (\S+)\n")
+                   r" graph-us (\S+) ")
 
 
 def fly(xvfb, craft, octree_cost):

@@ -20,7 +20,6 @@
 #include "simulation/Session.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
-#include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -76,7 +75,10 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
     releaseAllKeys();
     resetSimulationState();
-    OctTreeIndex filing(*octree);
+    IndexSet indexes(*octree);
+    Session session;
+    session.indexes = &indexes;
+    CollisionIndex& filing = session.index();
     startCamera(root, filing);
     cityBuilder.buildEnvironment(root, filing);
     // A fixed city: in some cities two craft start inside each other and hold
@@ -94,7 +96,6 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
         known.insert(entry.first);
     }
 
-    Session session;
     Overlaps before = moverOverlaps(copiesInTree());
     KeyStateTable[KEY_E].pressed = true;
     std::size_t heapAtMinute = 0;

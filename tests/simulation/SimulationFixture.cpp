@@ -13,7 +13,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
-#include "spatialindex/OctTreeIndex.h"
+#include "spatialindex/IndexSet.h"
 #include "tests/support/KeyEvents.h"
 #include "tests/support/SimulationWorld.h"
 
@@ -64,11 +64,13 @@ void SimulationTest::SetUp() {
     callback->addEventCallback(SoKeyboardEvent::getClassTypeId(), onKeyboardEvent, keyboard);
     keyboard->addChild(callback);
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    OctTreeIndex filing(*octree);
-    startCamera(root, filing);
+    indexes.reset(new IndexSet(*octree));
+    session.indexes = indexes.get();
+    startCamera(root, session.index());
 }
 
 void SimulationTest::TearDown() {
+    indexes.reset();
     releaseSimulationWorld();
     keyboard->unref();
     root->unref();
@@ -76,7 +78,7 @@ void SimulationTest::TearDown() {
 
 void SimulationTest::placeCamera(const SbVec3f& position) {
     if (cameraObject) {
-        octree->remove(*cameraObject);
+        session.index().remove(*cameraObject);
         delete cameraObject->box;
         delete cameraObject;
     }
@@ -84,12 +86,12 @@ void SimulationTest::placeCamera(const SbVec3f& position) {
     const SbVec3f half(0.05f, 0.05f, 0.05f);
     cameraObject = new CollisionObject(position[0], position[1], position[2],
                                        new SbBox3f(position - half, position + half));
-    octree->insert(*cameraObject);
+    session.index().insert(*cameraObject);
 }
 
 void SimulationTest::addObstacle(const SbVec3f& min, const SbVec3f& max) {
     obstacles.push_back(std::make_unique<SbBox3f>(min, max));
-    octree->insert(CollisionObject(0, 0, 0, obstacles.back().get()));
+    session.index().insert(CollisionObject(0, 0, 0, obstacles.back().get()));
 }
 
 FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
@@ -99,7 +101,7 @@ FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
     CollisionObject* record = new CollisionObject(
         1, 0.5f, 1, centre[0], centre[1], centre[2],
         new SbBox3f(centre - craftHalfExtent, centre + craftHalfExtent), object);
-    octree->insert(*record);
+    session.index().insert(*record);
     cityBuilder.flyingObjects.append(record);
     return object;
 }

@@ -14,14 +14,14 @@ class FlyingObject;
 class SoSeparator;
 
 // Start-up values for every global the simulation reads, a fresh session, the
-// camera at its start and an octree over the program's region holding only
-// the camera; all freed again afterwards.
+// camera at its start and the indexes over the program's region, the octree
+// active and holding only the camera; all freed again afterwards.
 class SimulationTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A static obstacle filed in the octree; the fixture owns its box.
+    // A static obstacle filed in the active index; the fixture owns its box.
     void addObstacle(const SbVec3f& min, const SbVec3f& max);
     void addGround() { addObstacle(SbVec3f(-500, 0, -500), SbVec3f(500, 0.001f, 500)); }
     // A craft at rest, filed with a centred box and listed in flyingObjects.
@@ -34,6 +34,7 @@ protected:
     void step(double seconds = 0.02);
 
     Session session;
+    std::unique_ptr<IndexSet> indexes;
     SoSeparator* root = nullptr;
     SoSeparator* keyboard = nullptr;
     std::vector<std::unique_ptr<SbBox3f>> obstacles;

@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "app/KeyStateTable.h"
 #include "city/FlyingObject.h"
+#include "octree/CollisionObject.h"
 #include "simulation/SimulationState.h"
 
 namespace {
@@ -130,6 +131,64 @@ TEST_F(StepTest, KeyTappedBetweenStepsActsInTheNextStepOnce) {
 
     tap(SoKeyboardEvent::ESCAPE);
     EXPECT_EXIT(step(), ::testing::ExitedWithCode(0), "");
+}
+
+// P, N and I as the render area hands them over: press, then release.
+void sessionKey(Session& session, SoKeyboardEvent::Key key) {
+    for (SoButtonEvent::State state : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
+        SoKeyboardEvent event;
+        event.setKey(key);
+        event.setState(state);
+        EXPECT_TRUE(session.handleKey(&event)) << key;
+    }
+}
+
+// Paused, only N moves anything: one physics step each, integrated over the
+// interval of the last step that ran unpaused (0.02 s here, not the 0.04 s
+// the paused ticks measure).
+TEST_F(StepTest, PausedPhysicsStepsOnlyOnNWithTheLastRealInterval) {
+    FlyingObject* craft = addCraft(SbVec3f(-30, -90, -30), true);
+    press(KEY_E);
+    step();
+    press(KEY_E, false);
+    sessionKey(session, SoKeyboardEvent::P);
+    const SbVec3f parked = positionOf(*craft);
+    const SbVec3f velocity = cameraVelocity;
+    press(KEY_A);
+    step(0.04);
+    step(0.04);
+    EXPECT_EQ(positionOf(*craft), parked);
+    EXPECT_EQ(cameraVelocity, velocity);
+    EXPECT_EQ(session.physicsSteps, 1u);
+
+    sessionKey(session, SoKeyboardEvent::N);
+    step(0.04);
+    step(0.04);
+    EXPECT_NE(positionOf(*craft), parked);
+    EXPECT_EQ(session.physicsSteps, 2u) << "one step per N";
+    EXPECT_NEAR(cameraVelocity[2], 0.002f, 1e-7f) << "the thrust of a 0.02 s step";
+
+    sessionKey(session, SoKeyboardEvent::P);
+    step();
+    EXPECT_EQ(session.physicsSteps, 3u) << "P resumes";
+}
+
+// I moves the world to the next index between two steps; the movers carry on
+// from where they are, filed once each.
+TEST_F(StepTest, KeyIMovesTheWorldToTheNextIndex) {
+    addGround();
+    addCraft(SbVec3f(2, -3, 2), true);
+    press(KEY_E);
+    step();
+    for (int expected : {IndexSet::dbvtNumber, IndexSet::flatNumber, IndexSet::octreeNumber}) {
+        sessionKey(session, SoKeyboardEvent::I);
+        EXPECT_EQ(indexes->activeNumber(), expected);
+        step();
+        std::vector<CollisionObject> filed;
+        session.index().collect(filed);
+        EXPECT_EQ(filed.size(), 3u) << "the ground, the craft and the camera";
+    }
+    EXPECT_EQ(session.physicsSteps, 4u);
 }
 
 }  // namespace

@@ -5,11 +5,10 @@
 #include <map>
 
 #include "city/CityBuilder.h"
-#include "city/CityElement.h"
-#include "city/ElementGrid.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
 #include "spatialindex/OctTreeIndex.h"
+#include "tests/support/SimulationWorld.h"
 
 namespace {
 
@@ -62,12 +61,7 @@ std::vector<SbBox3f*> generateBoxes(unsigned seed) {
     collectBoxes(tree, boxes);
     boxes.push_back(new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f));
 
-    for (auto& row : builder.grid->cells) {
-        for (CityElement* element : row) {
-            delete element;
-        }
-    }
-    delete builder.grid;
+    releaseCity(builder);
     return boxes;
 }
 

@@ -1,9 +1,19 @@
 #include "tests/support/SimulationWorld.h"
 
+#include <Inventor/SbTime.h>
+#include <Inventor/SoDB.h>
+#include <Inventor/nodes/SoPerspectiveCamera.h>
+#include <Inventor/nodes/SoSeparator.h>
+
 #include "app/Globals.h"
+#include "app/KeyStateTable.h"
+#include "city/CityElement.h"
+#include "city/ElementGrid.h"
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "simulation/Simulation.h"
+#include "simulation/SimulationState.h"
 
 void releaseSimulationWorld() {
     SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
@@ -20,4 +30,70 @@ void releaseSimulationWorld() {
     }
     delete octree;
     octree = nullptr;
+}
+
+void releaseCity(CityBuilder& builder) {
+    if (!builder.grid) {
+        return;
+    }
+    for (auto& row : builder.grid->cells) {
+        for (CityElement*& element : row) {
+            delete element;
+            element = nullptr;
+        }
+    }
+    delete builder.grid;
+    builder.grid = nullptr;
+}
+
+SeededWorld::SeededWorld(int seed, int craft, int index) {
+    SoDB::init();
+    releaseAllKeys();
+    resetSimulationState();
+    root = new SoSeparator;
+    root->ref();
+    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    indexes.reset(new IndexSet(*octree));
+    indexes->choose(index);
+    session.indexes = indexes.get();
+    CollisionIndex& filing = session.index();
+    startCamera(root, filing);
+    builder.buildEnvironment(root, filing);
+    builder.seed = seed;
+    builder.generateCity(filing);
+    cityBuilder.createFlyingObjects(2, craft, root, filing);
+    filing.filedAll();
+}
+
+SeededWorld::~SeededWorld() {
+    indexes.reset();
+    releaseSimulationWorld();
+    releaseCity(builder);
+    root->unref();
+}
+
+void SeededWorld::step() {
+    simulationStep(SbTime(0.02), session);
+}
+
+std::vector<SbVec3f> SeededWorld::positions() const {
+    std::vector<SbVec3f> at;
+    const SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
+    for (int i = 0; i < craft.getLength(); ++i) {
+        at.emplace_back(craft[i]->owner->currentPosition);
+    }
+    at.push_back(camera->position.getValue());
+    return at;
+}
+
+int SeededWorld::overlappingPairs() const {
+    std::vector<CollisionObject> records;
+    indexes->active().collect(records);
+    int pairs = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        for (std::size_t j = i + 1; j < records.size(); ++j) {
+            pairs += OctTree::boxesOverlap(*records[i].box, *records[j].box) ? 1 : 0;
+        }
+    }
+    return pairs;
 }

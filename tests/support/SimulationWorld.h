@@ -1,7 +1,48 @@
 #pragma once
 
+#include <Inventor/SbLinear.h>
+
+#include <memory>
+#include <vector>
+
+#include "city/CityBuilder.h"
+#include "simulation/Session.h"
+
+class SoSeparator;
+
 // Frees what a run of the simulation leaves in the program's globals: every
 // craft record with its flying object and box (flyingObjects is left empty),
 // the camera's record with its box, and the octree with its nodes. Boxes of
 // static things filed in the tree stay with whoever made them.
 void releaseSimulationWorld();
+
+// Frees the elements a builder laid out, and its grid.
+void releaseCity(CityBuilder& builder);
+
+// The collidable world as start-up builds it from a seed: the ground, the
+// city, the camera at its start and the craft, filed in the chosen index of
+// its own set (numbered as in IndexSet), with a fresh session and the
+// simulation's and the key table's start values. The drawing is left out; the
+// working folder must be the data folder. It lives in the program's globals,
+// so only one exists at a time; it frees everything at its end.
+class SeededWorld {
+public:
+    SeededWorld(int seed, int craft, int index);
+    ~SeededWorld();
+    SeededWorld(const SeededWorld&) = delete;
+    SeededWorld& operator=(const SeededWorld&) = delete;
+
+    // One step of the program's work at 50 steps a second.
+    void step();
+    // Each craft's position, then the camera's.
+    std::vector<SbVec3f> positions() const;
+    // Pairs of distinct things filed in the active index whose boxes overlap.
+    int overlappingPairs() const;
+
+    Session session;
+    std::unique_ptr<IndexSet> indexes;
+
+private:
+    SoSeparator* root;
+    CityBuilder builder;
+};
