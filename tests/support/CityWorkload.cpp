@@ -7,6 +7,7 @@
 #include "city/CityBuilder.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
+#include "spatialindex/MoveProtocol.h"
 #include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
 
@@ -110,6 +111,32 @@ CraftSwarm::CraftSwarm(int count, unsigned seed) {
         craft.boxes[0].setBounds(x - 0.5f, y - 0.25f, z, x + 0.25f, y + 0.25f, z + 0.5f);
         craft.current = 0;
     }
+}
+
+void CraftSwarm::fileAll(CollisionIndex& index) {
+    for (Craft& craft : crafts) {
+        index.insert(craft.record());
+    }
+}
+
+int CraftSwarm::step(CollisionIndex& index) {
+    int collisions = 0;
+    for (Craft& craft : crafts) {
+        const SbVec3f tried = accelerate(craft);
+        const int other = 1 - craft.current;
+        craft.boxes[other].setBounds(tried - craftHalfExtent, tried + craftHalfExtent);
+        const CollisionObject candidate(0, 0, 0, &craft.boxes[other]);
+        if (!tryMove(index, craft.record(), candidate)) {
+            craft.position = tried;
+            craft.current = other;
+        } else {
+            craft.velocity.setValue(0, 0, 0);
+            craft.steering = false;
+            ++collisions;
+        }
+        advancePhase();
+    }
+    return collisions;
 }
 
 SbVec3f CraftSwarm::accelerate(Craft& craft) const {

@@ -12,6 +12,7 @@
 
 #include "octree/CollisionObject.h"
 #include "simulation/Motion.h"
+#include "spatialindex/CollisionIndex.h"
 
 // The region of the program's octree.
 SbBox3f cityRootBox();
@@ -34,45 +35,17 @@ struct Craft {
 };
 
 // Craft placed as the flying-object builder places them and moved as the
-// physics step moves them, through any space with the octree's insert,
-// remove and insertAndCheck.
+// physics step moves them, through any collision index, each move tried as
+// the program tries it.
 class CraftSwarm {
 public:
     CraftSwarm(int count, unsigned seed);
 
     // Files every craft's starting box.
-    template <class Space>
-    void fileAll(Space& space) {
-        for (Craft& craft : crafts) {
-            space.insert(craft.record());
-        }
-    }
+    void fileAll(CollisionIndex& index);
 
     // One physics step for every craft; returns how many moves collided.
-    template <class Space>
-    int step(Space& space) {
-        int collisions = 0;
-        for (Craft& craft : crafts) {
-            const SbVec3f tried = accelerate(craft);
-            const CollisionObject old = craft.record();
-            space.remove(old);
-            const int other = 1 - craft.current;
-            craft.boxes[other].setBounds(tried - craftHalfExtent, tried + craftHalfExtent);
-            const CollisionObject candidate(0, 0, 0, &craft.boxes[other]);
-            if (!space.insertAndCheck(candidate)) {
-                craft.position = tried;
-                craft.current = other;
-            } else {
-                space.remove(candidate);
-                space.insert(old);
-                craft.velocity.setValue(0, 0, 0);
-                craft.steering = false;
-                ++collisions;
-            }
-            advancePhase();
-        }
-        return collisions;
-    }
+    int step(CollisionIndex& index);
 
     std::vector<Craft> crafts;
 
