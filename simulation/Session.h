@@ -21,7 +21,7 @@ struct Session {
     CollisionIndex& index() { return indexes->active(); }
 
     // The lower graph is given only the time spent inside collision-index
-    // calls instead of each physics step's whole cost (--octree-cost).
+    // calls instead of each physics step's whole cost (--index-cost).
     bool graphIndexShare = false;
     // Each index call is timed (two clock readings a call): on for the above
     // and for the frame statistics.

@@ -108,36 +108,41 @@ bool DbvtIndex::insertAndCheck(const CollisionObject& record) {
     return collided;
 }
 
-DbvtIndex::Entry* DbvtIndex::refile(const SbBox3f* from, const CollisionObject& to) {
-    if (byBox.count(from) != 1 || to.box == nullptr || to.box == from) {
+DbvtIndex::Entry* DbvtIndex::loneEntry(const SbBox3f* from, const SbBox3f* to) {
+    if (to == nullptr || to == from || byBox.count(from) != 1) {
         return nullptr;
     }
-    auto node = byBox.extract(from);
-    Entry* entry = node.mapped();
+    return byBox.find(from)->second;
+}
+
+void DbvtIndex::refile(Entry* entry, const CollisionObject& to) {
+    auto node = byBox.extract(entry->record.box);
     entry->record = to;
     node.key() = to.box;
     byBox.insert(std::move(node));
     broadphase.setAabb(entry->proxy, bulletVector(to.box->getMin()), bulletVector(to.box->getMax()),
                        nullptr);
-    return entry;
 }
 
 bool DbvtIndex::moveAndCheck(const CollisionObject& from, const CollisionObject& to) {
-    // Asked before the proxy moves: skipping the mover's own proxy is as if
-    // it had been taken out.
-    const auto found = byBox.find(from.box);
-    if (byBox.count(from.box) != 1 || to.box == nullptr || to.box == from.box) {
+    Entry* entry = loneEntry(from.box, to.box);
+    if (!entry) {
         return CollisionIndex::moveAndCheck(from, to);
     }
-    const bool collided = overlapsAny(*to.box, found->second->proxy);
-    refile(from.box, to);
+    // Asked before the proxy moves: skipping the mover's own proxy is as if
+    // it had been taken out.
+    const bool collided = overlapsAny(*to.box, entry->proxy);
+    refile(entry, to);
     return collided;
 }
 
 void DbvtIndex::moveBack(const CollisionObject& from, const CollisionObject& to) {
-    if (!refile(from.box, to)) {
+    Entry* entry = loneEntry(from.box, to.box);
+    if (!entry) {
         CollisionIndex::moveBack(from, to);
+        return;
     }
+    refile(entry, to);
 }
 
 void DbvtIndex::collect(std::vector<CollisionObject>& records) const {

@@ -61,9 +61,11 @@ private:
     bool overlapsAny(const SbBox3f& box, const btBroadphaseProxy* skipped);
     void add(const CollisionObject& record);
     void drop(Entry* entry);
-    // The entry of the one record filed under from, now filed as to, its
-    // proxy moved; null (nothing changed) unless exactly one record is.
-    Entry* refile(const SbBox3f* from, const CollisionObject& to);
+    // The entry of the one record filed under from, which a move to another
+    // box can take along; null when none or several are.
+    Entry* loneEntry(const SbBox3f* from, const SbBox3f* to);
+    // The entry filed as to instead, its proxy moved.
+    void refile(Entry* entry, const CollisionObject& to);
 
     const SbBox3f region;
     std::vector<std::unique_ptr<Entry>> entries;

@@ -7,6 +7,8 @@
 
 namespace {
 
+const char* const names[IndexSet::count] = {"octree", "dbvt", "flat"};
+
 SbBox3f regionOf(const OctTree& tree) {
     // A node keeps no box of its own; its octants span it.
     return SbBox3f(tree.octants[0].getMin(), tree.octants[7].getMax());
@@ -26,8 +28,11 @@ const CollisionIndex& IndexSet::at(int number) const {
     return const_cast<IndexSet*>(this)->at(number);
 }
 
+const char* IndexSet::nameOf(int number) {
+    return names[number];
+}
+
 int IndexSet::find(const char* name) {
-    const char* const names[count] = {"octree", "dbvt", "flat"};
     for (int number = 0; number < count; ++number) {
         if (std::strcmp(name, names[number]) == 0) {
             return number;

@@ -24,8 +24,10 @@ public:
     CollisionIndex& at(int number);
     const CollisionIndex& at(int number) const;
 
-    // The number of the index with that name ("octree", "dbvt", "flat"), or -1.
+    // The number of the index with that name ("octree", "dbvt", "flat"), or
+    // -1; and the name of a number.
     static int find(const char* name);
+    static const char* nameOf(int number);
     // Makes the numbered index active, moving every filed thing over: each
     // one once, as the active index holds it, none lost. Returns how many.
     int choose(int number);

@@ -140,17 +140,3 @@ std::string cityMap(const ElementGrid& grid) {
     }
     return map;
 }
-
-void destroyCity(CityBuilder& builder) {
-    if (!builder.grid) {
-        return;
-    }
-    for (auto& row : builder.grid->cells) {
-        for (CityElement*& element : row) {
-            delete element;
-            element = nullptr;
-        }
-    }
-    delete builder.grid;
-    builder.grid = nullptr;
-}

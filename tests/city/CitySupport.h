@@ -7,7 +7,6 @@
 #include "octree/CollisionObject.h"
 #include "spatialindex/RecordFiling.h"
 
-class CityBuilder;
 class ElementGrid;
 
 // Coin set up once per process.
@@ -70,6 +69,3 @@ public:
 
     std::vector<CollisionObject> records;
 };
-
-// Frees what generateCity left on the builder's grid.
-void destroyCity(CityBuilder& builder);

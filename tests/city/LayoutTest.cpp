@@ -8,12 +8,13 @@
 #include "city/CityElement.h"
 #include "city/CityLayout.h"
 #include "city/ElementGrid.h"
+#include "tests/support/SimulationWorld.h"
 
 namespace {
 
 class LayoutTest : public ::testing::Test {
 protected:
-    void TearDown() override { destroyCity(builder); }
+    void TearDown() override { releaseCity(builder); }
 
     void generate() { builder.generateCity(filed, draws); }
 
@@ -74,7 +75,7 @@ TEST_F(LayoutTest, SeedsTheStandardSourceWithTheProcessId) {
 // for the default -1.
 TEST_F(LayoutTest, SeedsTheStandardSourceWithAChosenSeed) {
     for (int seed : {0, 2147483647}) {
-        destroyCity(builder);
+        releaseCity(builder);
         builder.grid = new ElementGrid(10, 10);
         draws.seedAsked = 1;
         builder.seed = seed;
@@ -166,7 +167,7 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
     int streetless = 0;
     for (unsigned int seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        destroyCity(builder);
+        releaseCity(builder);
         filed.forget();
         builder.grid = new ElementGrid(10, 10);
         draws = TestDraws::fromSeed(seed);

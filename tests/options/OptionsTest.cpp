@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "options/Options.h"
+#include "spatialindex/IndexSet.h"
 
 namespace {
 
@@ -42,6 +43,14 @@ TEST(OptionsTest, GoodValuesUpToBothLimits) {
     EXPECT_EQ(octreeCost.action, OptionsAction::run) << octreeCost.message;
     EXPECT_TRUE(octreeCost.options.octreeCost);
     EXPECT_EQ(octreeCost.options.craft, 3);
+
+    EXPECT_EQ(none.options.index, IndexSet::octreeNumber);
+    for (const char* name : {"octree", "dbvt", "flat"}) {
+        Parsed chosen = parse({"--index", name, "--index-cost"});
+        EXPECT_EQ(chosen.action, OptionsAction::run) << chosen.message;
+        EXPECT_STREQ(IndexSet::nameOf(chosen.options.index), name);
+        EXPECT_TRUE(chosen.options.octreeCost) << "--index-cost is --octree-cost's new name";
+    }
 
     Parsed diagnostics = parse({"--camera-trace", "--frame-stats"});
     EXPECT_EQ(diagnostics.action, OptionsAction::run) << diagnostics.message;
@@ -91,6 +100,9 @@ TEST(OptionsTest, BadCommandLinesFailWithOneLine) {
         {{"--octree-cost=yes"}, "--octree-cost"},
         {{"--octree-cost", "1"}, "'1'"},
         {{"--frame-stats=1"}, "--frame-stats"},
+        {{"--index", "kdtree"}, "'kdtree'"},
+        {{"--index", "Octree"}, "'Octree'"},
+        {{"--index"}, "--index"},
         // missing values
         {{"--seed"}, "--seed"},
         {{"--craft=5", "--craft"}, "--craft"},

@@ -66,6 +66,15 @@ SeededWorld::SeededWorld(int seed, int craft, int index) {
 }
 
 SeededWorld::~SeededWorld() {
+    // The boxes of the ground, the streets and the buildings are held by the
+    // index alone: all but the movers' go with it.
+    std::vector<CollisionObject> records;
+    session.index().collect(records);
+    for (const CollisionObject& record : records) {
+        if (record.owner == nullptr && record.box != cameraObject->box) {
+            delete record.box;
+        }
+    }
     indexes.reset();
     releaseSimulationWorld();
     releaseCity(builder);
