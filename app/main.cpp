@@ -158,8 +158,10 @@ int main(int argc, char** argv) {
     sceneRoot->ref();
 
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    // Everything is filed in the index the run starts with.
-    static IndexSet indexes(*octree);
+    // Everything is filed in the index the run starts with. Like the octree,
+    // the indexes live to the end of the process: the boxes of the streets
+    // and buildings are theirs to hold.
+    IndexSet& indexes = *new IndexSet(*octree);
     indexes.choose(options.index);
     session.indexes = &indexes;
 
