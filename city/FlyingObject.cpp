@@ -23,9 +23,11 @@ int draw() {
     return std::rand() / (RAND_MAX / 32768 + 1);
 }
 
-// A colour channel from one draw: 0 stays dark, 32767 is full.
+// A colour channel from one draw: the drawn integer as it stands, 0 ... 32767.
+// Any draw above 0 is more than the full component of 1; the scene library
+// packs it into 8 bits as it packs any colour.
 float colourChannel() {
-    return static_cast<float>(draw()) / 32767.0f;
+    return static_cast<float>(draw());
 }
 
 }  // namespace

@@ -90,7 +90,8 @@ TEST_F(FlyingObjectTest, TenCraftDrawSixTimesEachAndAreFiledAndListedInOrder) {
         ASSERT_EQ(subtree->getNumChildren(), 3);
         EXPECT_EQ(subtree->getChild(0), static_cast<SoNode*>(record.owner->transformNode));
         const SbColor colour = static_cast<SoMaterial*>(subtree->getChild(1))->diffuseColor[0];
-        EXPECT_EQ(colour, SbColor(r[5] / 32767.0f, r[4] / 32767.0f, r[3] / 32767.0f)) << i;
+        // Each component the draw as it stands, not scaled to 0 ... 1.
+        EXPECT_EQ(colour, SbColor(float(r[5]), float(r[4]), float(r[3]))) << i;
         ASSERT_TRUE(subtree->getChild(2)->isOfType(SoFile::getClassTypeId()));
         EXPECT_EQ(static_cast<SoFile*>(subtree->getChild(2))->name.getValue(), "/models/Ufo1.wrl");
     }
