@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Measures the running program with many craft on a virtual display (Xvfb):
+# for each craft count, starts `brennoc --seed 7 --craft N` in its normal
+# 800 x 600 window at the start view, switches physics on with E, lets it run
+# and ends it with Escape, then prints one table row from the frame statistics
+# line (BRENNOC_FRAME_STATS=1): frames per second with physics on, the mean
+# physics step, the part of it inside octree calls and, where the line gives
+# it, the share of tried moves the octree accepted.
+#
+#   scripts/many-craft.sh [--binary PATH] [--seconds S] [COUNT...]
+#
+# Defaults: the binary in build/ (built first), 30 seconds with physics on,
+# counts 10 100 1000 10000. Each run's standard error is kept in
+# build/many-craft/ (or beside the given binary).
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+binary=""
+seconds=30
+counts=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --binary) binary="$(realpath "$2")"; shift 2 ;;
+        --seconds) seconds="$2"; shift 2 ;;
+        *) counts+=("$1"); shift ;;
+    esac
+done
+[ ${#counts[@]} -eq 0 ] && counts=(10 100 1000 10000)
+if [ -z "$binary" ]; then
+    "$root/scripts/build-program.sh"
+    binary="$root/build/app/brennoc"
+    logs="$root/build/many-craft"
+else
+    logs="$(dirname "$binary")/many-craft"
+fi
+mkdir -p "$logs"
+
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+work="$(mktemp -d)"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
+    >/dev/null 2>&1 &
+xvfb=$!
+program=""
+cleanup() {
+    [ -n "$program" ] && kill "$program" 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n1 "$work/display")"
+
+tap() {
+    xdotool keydown --window "$1" "$2"
+    sleep 0.2
+    xdotool keyup --window "$1" "$2"
+}
+
+# The value after a name on the statistics line, or "-".
+figure() {
+    local value
+    value="$(grep -o "$1 [0-9.]*" "$2" | tail -n1 | cut -d' ' -f2)"
+    echo "${value:--}"
+}
+
+echo "| Craft | Frames per second, physics on | Physics per step | Of it in the octree | Moves accepted |"
+echo "|---:|---:|---:|---:|---:|"
+for craft in "${counts[@]}"; do
+    err="$logs/craft-$craft.stderr"
+    (cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" --seed 7 --craft "$craft" \
+        >/dev/null 2>"$err") &
+    program=$!
+    id="$(timeout 300 xdotool search --sync --onlyvisible --pid "$program" --name '^Brennoc$' |
+        head -n1)"
+    [ -n "$id" ] || { echo "no window with $craft craft" >&2; cat "$err" >&2; exit 1; }
+    xdotool windowfocus --sync "$id"
+    tap "$id" e
+    sleep "$seconds"
+    tap "$id" Escape
+    for _ in $(seq 600); do
+        kill -0 "$program" 2>/dev/null || break
+        sleep 0.2
+    done
+    wait "$program" || { echo "brennoc with $craft craft failed" >&2; cat "$err" >&2; exit 1; }
+    program=""
+    accepted="$(figure accepted-share "$err")"
+    [ "$accepted" != "-" ] && accepted="$(awk -v a="$accepted" 'BEGIN { printf "%.1f %%", a * 100 }')"
+    awk -v craft="$craft" -v fps="$(figure physics-fps "$err")" \
+        -v physics="$(figure physics-us "$err")" -v octree="$(figure octree-us "$err")" \
+        -v accepted="$accepted" '
+        function time(us) {
+            return us >= 1000 ? sprintf("%.1f ms", us / 1000) : sprintf("%.0f µs", us)
+        }
+        BEGIN {
+            printf "| %d | %.1f | %s | %s | %s |\n", craft, fps, time(physics), time(octree), accepted
+        }'
+done

@@ -1,0 +1,142 @@
+#include "swarm/SwarmBatch.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+static_assert(sizeof(SbVec3f) == 3 * sizeof(float), "vertex arrays take SbVec3f as three floats");
+
+namespace {
+
+const int rimSides = 8;
+const int domeSides = 6;
+const float pi = 3.14159265f;
+
+// Hull: a rim of radius 0.5 at y 0.05 between apexes 0.1 above and below it,
+// where the model's flattened sphere has its centre and poles. Dome: a
+// pyramid of radius 0.22 and height 0.25 standing in the hull's top.
+const float hullCentre = 0.05f;
+const float hullRadius = 0.5f;
+const float hullHalfHeight = 0.1f;
+const float domeRadius = 0.22f;
+const float domeBase = 0.0f;
+const float domeTop = -0.25f;
+const uint8_t domeColour[4] = {89, 153, 217, 255};  // the model's dome, 0.35 0.6 0.85
+
+// Vertex numbers within a craft: the rim, the hull's top and bottom apex, the
+// dome's ring and its top.
+const int hullTop = rimSides;
+const int hullBottom = rimSides + 1;
+const int domeRing = rimSides + 2;
+const int domeApex = domeRing + domeSides;
+static_assert(domeApex + 1 == SwarmBatch::verticesPerCraft, "vertex count");
+static_assert(2 * rimSides + domeSides == SwarmBatch::trianglesPerCraft, "triangle count");
+
+struct Shape {
+    SbVec3f at[SwarmBatch::verticesPerCraft];
+    SbVec3f normal[SwarmBatch::verticesPerCraft];
+    uint32_t triangles[3 * SwarmBatch::trianglesPerCraft];
+};
+
+// Counter-clockwise seen from outside.
+Shape makeShape() {
+    Shape s;
+    for (int i = 0; i < rimSides; ++i) {
+        const float a = 2 * pi * i / rimSides;
+        s.at[i].setValue(hullRadius * std::cos(a), hullCentre, hullRadius * std::sin(a));
+        s.normal[i].setValue(std::cos(a), 0, std::sin(a));
+    }
+    s.at[hullTop].setValue(0, hullCentre - hullHalfHeight, 0);
+    s.normal[hullTop].setValue(0, -1, 0);
+    s.at[hullBottom].setValue(0, hullCentre + hullHalfHeight, 0);
+    s.normal[hullBottom].setValue(0, 1, 0);
+    for (int i = 0; i < domeSides; ++i) {
+        const float a = 2 * pi * i / domeSides;
+        s.at[domeRing + i].setValue(domeRadius * std::cos(a), domeBase, domeRadius * std::sin(a));
+        s.normal[domeRing + i].setValue(std::cos(a), 0, std::sin(a));
+    }
+    s.at[domeApex].setValue(0, domeTop, 0);
+    s.normal[domeApex].setValue(0, -1, 0);
+
+    uint32_t* t = s.triangles;
+    auto triangle = [&t](int a, int b, int c) {
+        *t++ = a;
+        *t++ = b;
+        *t++ = c;
+    };
+    for (int i = 0; i < rimSides; ++i) {
+        const int next = (i + 1) % rimSides;
+        triangle(hullTop, i, next);
+        triangle(hullBottom, next, i);
+    }
+    for (int i = 0; i < domeSides; ++i) {
+        triangle(domeApex, domeRing + i, domeRing + (i + 1) % domeSides);
+    }
+    return s;
+}
+
+const Shape shape = makeShape();
+
+}  // namespace
+
+void diffuseColourBytes(const SbColor& colour, uint8_t rgba[4]) {
+    const uint32_t packed = colour.getPackedValue(0);
+    rgba[0] = static_cast<uint8_t>(packed >> 24);
+    rgba[1] = static_cast<uint8_t>(packed >> 16);
+    rgba[2] = static_cast<uint8_t>(packed >> 8);
+    rgba[3] = 255;
+}
+
+void SwarmBatch::fill(const SbVec3f* positions, const SbColor* diffuse, int diffuseCount,
+                      const std::vector<int>& which) {
+    craft = static_cast<int>(which.size());
+    if (craft > slots) {
+        normals.resize(size_t(craft) * verticesPerCraft);
+        indices.resize(size_t(craft) * 3 * trianglesPerCraft);
+        for (int k = slots; k < craft; ++k) {
+            std::copy(shape.normal, shape.normal + verticesPerCraft,
+                      normals.begin() + size_t(k) * verticesPerCraft);
+            uint32_t* slot = &indices[size_t(k) * 3 * trianglesPerCraft];
+            for (int j = 0; j < 3 * trianglesPerCraft; ++j) {
+                slot[j] = shape.triangles[j] + uint32_t(k) * verticesPerCraft;
+            }
+        }
+        slots = craft;
+    }
+    vertices.resize(size_t(craft) * verticesPerCraft);
+    colours.resize(size_t(craft) * verticesPerCraft * 4);
+    for (int k = 0; k < craft; ++k) {
+        const int i = which[k];
+        const SbVec3f& p = positions[i];
+        SbVec3f* v = &vertices[size_t(k) * verticesPerCraft];
+        for (int j = 0; j < verticesPerCraft; ++j) {
+            v[j] = shape.at[j] + p;
+        }
+        uint8_t hull[4];
+        // Without colours, the library's default diffuse colour.
+        diffuseColourBytes(
+            diffuseCount > 0 ? diffuse[std::min(i, diffuseCount - 1)] : SbColor(0.8f, 0.8f, 0.8f),
+            hull);
+        uint8_t* c = &colours[size_t(k) * verticesPerCraft * 4];
+        for (int j = 0; j < verticesPerCraft; ++j) {
+            const uint8_t* from = j < domeRing ? hull : domeColour;
+            std::copy(from, from + 4, c + 4 * j);
+        }
+    }
+}
+
+void SwarmBatch::draw() const {
+    if (craft == 0) {
+        return;
+    }
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices.data());
+    glNormalPointer(GL_FLOAT, 0, normals.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, colours.data());
+    glDrawElements(GL_TRIANGLES, craft * 3 * trianglesPerCraft, GL_UNSIGNED_INT, indices.data());
+    glPopClientAttrib();
+}
