@@ -28,7 +28,7 @@
   drawn through the model, moved to their position with their diffuse colour
   in force, as a separator holding a transform, a material and the model
   would draw them; the farther ones are drawn together in one batch of small
-  lit saucers (17 vertices each) in the same colours and material.
+  lit saucers (32 vertices each) in the same colours and material.
 
   Moving the craft is one edit of the position field, however many move.
 
@@ -170,8 +170,6 @@ void SoSwarm::GLRender(SoGLRenderAction* action) {
         glCullFace(GL_BACK);
         glFrontFace(GL_CCW);
         glShadeModel(GL_SMOOTH);
-        glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
-        glEnable(GL_COLOR_MATERIAL);
         data->batch.draw();
         glPopAttrib();
         state->pop();

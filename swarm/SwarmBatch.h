@@ -7,21 +7,24 @@
 #include <vector>
 
 // The cheap form of a craft seen from afar and the arrays that draw many of
-// them in one call: a saucer 1 unit across and 0.2 thick, like the craft
-// model's farthest level, as a double cone of eight sides in the craft's
-// colour with a six-sided blue dome on top (the world's up is -y); 17
-// vertices and 22 triangles a craft.
+// them at once: a saucer 1 unit across and 0.2 thick, like the craft model,
+// as a double cone of eight sides in the craft's colour with a six-sided
+// blue dome on top and the thruster's glowing face below (the world's up is
+// -y); 32 vertices and 28 triangles a craft.
 class SwarmBatch {
 public:
-    static const int verticesPerCraft = 17;
-    static const int trianglesPerCraft = 22;
+    static const int verticesPerCraft = 32;
+    static const int trianglesPerCraft = 22;     // lit in their diffuse colours
+    static const int glowTrianglesPerCraft = 6;  // lit with their colours as glow
 
     // Fills the arrays with the craft positions[which[k]] for every k, each
     // hull in diffuse[which[k]], or the last colour for a craft past the end.
     void fill(const SbVec3f* positions, const SbColor* diffuse, int diffuseCount,
               const std::vector<int>& which);
-    // Draws the filled craft with the GL state in force: vertex, normal and
-    // colour arrays, indexed triangles. Needs a current GL context.
+    // Draws the filled craft with the lighting and material in force, the
+    // arrays' colours taking the place of the diffuse colour, then of the
+    // glow; leaves colour tracking on and the diffuse colour changed. Needs a
+    // current GL context.
     void draw() const;
 
     int craftCount() const { return craft; }
@@ -32,6 +35,7 @@ public:
     std::vector<SbVec3f> normals;
     std::vector<uint8_t> colours;  // red, green, blue, alpha per vertex
     std::vector<uint32_t> indices;
+    std::vector<uint32_t> glowIndices;
 
 private:
     int craft = 0;
