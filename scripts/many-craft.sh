@@ -5,7 +5,8 @@
 # and ends it with Escape, then prints one table row from the frame statistics
 # line (BRENNOC_FRAME_STATS=1): frames per second with physics on, the mean
 # physics step, the part of it inside octree calls and, where the line gives
-# it, the share of tried moves the octree accepted.
+# it (a figure named accepted...), the share of tried moves the octree
+# accepted.
 #
 #   scripts/many-craft.sh [--binary PATH] [--seconds S] [COUNT...]
 #
@@ -53,10 +54,32 @@ for _ in $(seq 100); do
 done
 export DISPLAY=":$(head -n1 "$work/display")"
 
+# The window a person sees, once it is larger than 1 x 1 (Qt also gives a
+# small helper window the title Brennoc).
+window() {
+    local id
+    for _ in $(seq 1500); do
+        kill -0 "$1" 2>/dev/null || return 1
+        for id in $(xdotool search --onlyvisible --maxdepth 1 --pid "$1" --name '^Brennoc$' \
+                    2>/dev/null); do
+            WIDTH=0
+            eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)"
+            if [ "$WIDTH" -gt 1 ]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.2
+    done
+    return 1
+}
+
+# A press to the window and its release to the server, which also holds if
+# the key ended the program.
 tap() {
     xdotool keydown --window "$1" "$2"
     sleep 0.2
-    xdotool keyup --window "$1" "$2"
+    xdotool keyup "$2"
 }
 
 # The value after a name on the statistics line, or "-".
@@ -73,9 +96,7 @@ for craft in "${counts[@]}"; do
     (cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" --seed 7 --craft "$craft" \
         >/dev/null 2>"$err") &
     program=$!
-    id="$(timeout 300 xdotool search --sync --onlyvisible --pid "$program" --name '^Brennoc$' |
-        head -n1)"
-    [ -n "$id" ] || { echo "no window with $craft craft" >&2; cat "$err" >&2; exit 1; }
+    id="$(window "$program")" || { echo "no window with $craft craft" >&2; cat "$err" >&2; exit 1; }
     xdotool windowfocus --sync "$id"
     tap "$id" e
     sleep "$seconds"
@@ -86,8 +107,11 @@ for craft in "${counts[@]}"; do
     done
     wait "$program" || { echo "brennoc with $craft craft failed" >&2; cat "$err" >&2; exit 1; }
     program=""
-    accepted="$(figure accepted-share "$err")"
-    [ "$accepted" != "-" ] && accepted="$(awk -v a="$accepted" 'BEGIN { printf "%.1f %%", a * 100 }')"
+    # The accepted share, as a fraction or in per cent, where the line has it.
+    accepted="$(grep -o 'accepted[a-z-]* [0-9.]*%\?' "$err" | tail -n1 | cut -d' ' -f2)"
+    accepted="$(awk -v a="${accepted:--}" 'BEGIN {
+        if (a == "-") print "-"; else if (a ~ /%$/ || a + 0 > 1) printf "%.1f %%\n", a + 0;
+        else printf "%.1f %%\n", a * 100 }')"
     awk -v craft="$craft" -v fps="$(figure physics-fps "$err")" \
         -v physics="$(figure physics-us "$err")" -v octree="$(figure octree-us "$err")" \
         -v accepted="$accepted" '
@@ -95,6 +119,7 @@ for craft in "${counts[@]}"; do
             return us >= 1000 ? sprintf("%.1f ms", us / 1000) : sprintf("%.0f µs", us)
         }
         BEGIN {
-            printf "| %d | %.1f | %s | %s | %s |\n", craft, fps, time(physics), time(octree), accepted
+            printf "| %d | %." (fps < 1 ? 2 : 1) "f | %s | %s | %s |\n", craft, fps, time(physics),
+                   time(octree), accepted
         }'
 done
