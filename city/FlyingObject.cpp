@@ -55,6 +55,29 @@ void addCraftShape(SoGroup* group, int kind) {
     }
 }
 
+// Files a new craft in the tree under a box of its kind round its position;
+// returns its record.
+CollisionObject* fileCraft(int kind, FlyingObject* object, OctTree& tree) {
+    const float px = object->currentPosition[0];
+    const float py = object->currentPosition[1];
+    const float pz = object->currentPosition[2];
+    SbBox3f* box;
+    if (kind == 1) {
+        box = new SbBox3f(px - 0.5f, py - 0.25f, pz - 0.5f, px + 0.5f, py + 0.25f, pz + 0.5f);
+    } else {
+        // Not centred on the craft: x from -0.5 to +0.25, z from 0 to +0.5.
+        box = new SbBox3f(px - 0.5f, py - 0.25f, pz, px + 0.25f, py + 0.25f, pz + 0.5f);
+    }
+    CollisionObject* letajiciObjektOctree =
+        new CollisionObject(1.0f, 0.5f, 1.0f, px, py, pz, box, object);
+    tree.insert(*letajiciObjektOctree);
+    return letajiciObjektOctree;
+}
+
+float orbitRadiusOf(int kind) {
+    return kind == 1 ? 10.0f : kind == 2 ? 5.0f : 0.0f;
+}
+
 // Up to this many craft are each drawn by a subtree of their own.
 const int separateCraftLimit = 10;
 
@@ -65,9 +88,7 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
     : thrustDirection(motion),
       velocity(motion),
       orbitCentre(x, y, z),
-      orbitRadius(kind == 1   ? 10.0f
-                  : kind == 2 ? 5.0f
-                              : 0.0f),
+      orbitRadius(orbitRadiusOf(kind)),
       auxFactor(auxFactor),
       thrustFactor(thrustFactor),
       kind(kind),
@@ -93,29 +114,6 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
     addCraftShape(subtree, kind);
     group->addChild(subtree);
 }
-
-namespace {
-
-// Files a new craft in the tree under a box of its kind round its position;
-// returns its record.
-CollisionObject* fileCraft(int kind, FlyingObject* object, OctTree& tree) {
-    const float px = object->currentPosition[0];
-    const float py = object->currentPosition[1];
-    const float pz = object->currentPosition[2];
-    SbBox3f* box;
-    if (kind == 1) {
-        box = new SbBox3f(px - 0.5f, py - 0.25f, pz - 0.5f, px + 0.5f, py + 0.25f, pz + 0.5f);
-    } else {
-        // Not centred on the craft: x from -0.5 to +0.25, z from 0 to +0.5.
-        box = new SbBox3f(px - 0.5f, py - 0.25f, pz, px + 0.25f, py + 0.25f, pz + 0.5f);
-    }
-    CollisionObject* letajiciObjektOctree =
-        new CollisionObject(1.0f, 0.5f, 1.0f, px, py, pz, box, object);
-    tree.insert(*letajiciObjektOctree);
-    return letajiciObjektOctree;
-}
-
-}  // namespace
 
 void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, OctTree& tree) {
     if (kind != 1 && kind != 2) {

@@ -35,24 +35,7 @@ else
 fi
 mkdir -p "$logs"
 
-export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-work="$(mktemp -d)"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
-    >/dev/null 2>&1 &
-xvfb=$!
-program=""
-cleanup() {
-    [ -n "$program" ] && kill "$program" 2>/dev/null
-    kill "$xvfb" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+. "$root/scripts/virtual-display.sh"
 
 # The window a person sees, once it is larger than 1 x 1 (Qt also gives a
 # small helper window the title Brennoc).
@@ -85,7 +68,7 @@ tap() {
 # The value after a name on the statistics line, or "-".
 figure() {
     local value
-    value="$(grep -o "$1 [0-9.]*" "$2" | tail -n1 | cut -d' ' -f2)"
+    value="$({ grep -o "$1 [0-9.]*" "$2" || true; } | tail -n1 | cut -d' ' -f2)"
     echo "${value:--}"
 }
 
@@ -108,7 +91,7 @@ for craft in "${counts[@]}"; do
     wait "$program" || { echo "brennoc with $craft craft failed" >&2; cat "$err" >&2; exit 1; }
     program=""
     # The accepted share, as a fraction or in per cent, where the line has it.
-    accepted="$(grep -o 'accepted[a-z-]* [0-9.]*%\?' "$err" | tail -n1 | cut -d' ' -f2)"
+    accepted="$({ grep -o 'accepted[a-z-]* [0-9.]*%\?' "$err" || true; } | tail -n1 | cut -d' ' -f2)"
     accepted="$(awk -v a="${accepted:--}" 'BEGIN {
         if (a == "-") print "-"; else if (a ~ /%$/ || a + 0 > 1) printf "%.1f %%\n", a + 0;
         else printf "%.1f %%\n", a * 100 }')"

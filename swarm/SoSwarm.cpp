@@ -155,7 +155,11 @@ void SoSwarm::GLRender(SoGLRenderAction* action) {
     sortCraftInView(view, at, count, boundingRadius.getValue(),
                     shape ? detailDistance.getValue() : 0.0f, data->nearCraft, data->farCraft);
 
-    data->batch.fill(at, diffuseColor.getValues(0), diffuseColor.getNum(), data->farCraft);
+    // Without colours, craft take the library's default diffuse colour.
+    static const SbColor plain(0.8f, 0.8f, 0.8f);
+    const int colourCount = std::max(diffuseColor.getNum(), 1);
+    const SbColor* colours = diffuseColor.getNum() > 0 ? diffuseColor.getValues(0) : &plain;
+    data->batch.fill(at, colours, colourCount, data->farCraft);
     if (data->batch.craftCount() > 0) {
         // The material each near craft gets, sent as any shape sends it, with
         // the diffuse colour then taken from the batch's colours.
@@ -175,11 +179,9 @@ void SoSwarm::GLRender(SoGLRenderAction* action) {
         state->pop();
     }
 
-    const int colours = diffuseColor.getNum();
     for (int i : data->nearCraft) {
         data->place->translation.setValue(at[i]);
-        data->material->diffuseColor.setValue(colours > 0 ? diffuseColor[std::min(i, colours - 1)]
-                                                          : SbColor(0.8f, 0.8f, 0.8f));
+        data->material->diffuseColor.setValue(colours[std::min(i, colourCount - 1)]);
         data->hidden.traverse(action, 0);
     }
 }

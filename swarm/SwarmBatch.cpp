@@ -159,10 +159,7 @@ void SwarmBatch::fill(const SbVec3f* positions, const SbColor* diffuse, int diff
         }
         uint8_t* c = &colours[size_t(k) * verticesPerCraft * 4];
         std::copy(&shape.colour[0][0], &shape.colour[0][0] + 4 * verticesPerCraft, c);
-        // Without colours, the library's default diffuse colour.
-        diffuseColourBytes(
-            diffuseCount > 0 ? diffuse[std::min(i, diffuseCount - 1)] : SbColor(0.8f, 0.8f, 0.8f),
-            c);
+        diffuseColourBytes(diffuse[std::min(i, diffuseCount - 1)], c);
         for (int j = 1; j < domeRing; ++j) {
             std::copy(c, c + 4, c + 4 * j);
         }

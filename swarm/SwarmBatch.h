@@ -18,7 +18,8 @@ public:
     static const int glowTrianglesPerCraft = 6;  // lit with their colours as glow
 
     // Fills the arrays with the craft positions[which[k]] for every k, each
-    // hull in diffuse[which[k]], or the last colour for a craft past the end.
+    // hull in diffuse[which[k]], or the last colour for a craft past the end
+    // (diffuseCount is at least 1).
     void fill(const SbVec3f* positions, const SbColor* diffuse, int diffuseCount,
               const std::vector<int>& which);
     // Draws the filled craft with the lighting and material in force, the

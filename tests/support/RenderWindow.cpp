@@ -59,6 +59,29 @@ QWidget* testMainWindow() {
     return window;
 }
 
+CapturingArea* showScene(SoNode* scene) {
+    QWidget* window = testMainWindow();
+    EXPECT_NE(window, nullptr);
+    if (!window) {
+        return nullptr;
+    }
+    CapturingArea* area = new CapturingArea(window);
+    area->setBackgroundColor(SbColor(0, 0, 0));
+    area->setSize(SbVec2s(800, 600));
+    area->setSceneGraph(scene);
+    area->show();
+    SoQt::show(window);
+    for (int i = 0; i < 3; ++i) {  // until the window has settled
+        if (!area->nextFrame()) {
+            ADD_FAILURE() << "no frame was drawn";
+            delete area;
+            return nullptr;
+        }
+    }
+    EXPECT_EQ(area->size, SbVec2s(800, 600));
+    return area;
+}
+
 bool CapturingArea::nextFrame() {
     int seen = frames;
     scheduleRedraw();

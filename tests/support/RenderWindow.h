@@ -14,6 +14,11 @@ void usePrivateXServer();
 // Initialises the window system (SoQt) once; its main window.
 QWidget* testMainWindow();
 
+class CapturingArea;
+// Shows the scene in an 800 x 600 render area on black in the main window and
+// waits until the window has settled; null (and a test failure) if it did not.
+CapturingArea* showScene(SoNode* scene);
+
 class CapturingArea : public SoQtRenderArea {
 public:
     using SoQtRenderArea::SoQtRenderArea;

@@ -1,7 +1,6 @@
 // Draws a swarm in a real window on a private X server and checks the pixels
 // where its craft lie: near ones drawn through the model, far ones in the
 // batch, both in the colour GL shows for the same material on any shape.
-#include <Inventor/Qt/SoQt.h>
 #include <Inventor/nodes/SoCube.h>
 #include <Inventor/nodes/SoLightModel.h>
 #include <Inventor/nodes/SoMaterial.h>
@@ -41,8 +40,7 @@ SoSeparator* cube(const SbVec3f& at, const SbColor& diffuse, const SbColor& glow
 }
 
 TEST(SwarmRender, NearCraftThroughTheModelFarOnesInTheBatchUnseenOnesLeftOut) {
-    QWidget* window = testMainWindow();
-    ASSERT_NE(window, nullptr);
+    ASSERT_NE(testMainWindow(), nullptr);  // the scene library too
     SoSwarm::initClass();
     SoSeparator* root = new SoSeparator;
     root->ref();
@@ -80,16 +78,8 @@ TEST(SwarmRender, NearCraftThroughTheModelFarOnesInTheBatchUnseenOnesLeftOut) {
     glowing->insertChild(lit, 0);
     root->addChild(glowing);
 
-    CapturingArea* area = new CapturingArea(window);
-    area->setBackgroundColor(SbColor(0, 0, 0));
-    area->setSize(SbVec2s(800, 600));
-    area->setSceneGraph(root);
-    area->show();
-    SoQt::show(window);
-    for (int i = 0; i < 3; ++i) {  // until the window has settled
-        ASSERT_TRUE(area->nextFrame());
-    }
-    ASSERT_EQ(area->size, SbVec2s(800, 600));
+    CapturingArea* area = showScene(root);
+    ASSERT_NE(area, nullptr);
 
     const SbViewVolume view = camera->getViewVolume(800.0f / 600);
     auto pixelAt = [&](const SbVec3f& point) {
