@@ -199,7 +199,20 @@ TEST(CityPhysicsTest, AThousandCraftStartApartAndFly) {
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(cityBuilder.swarm->position[i], SbVec3f(craft[i]->owner->currentPosition)) << i;
     }
+
+    // The city's boxes are the tree's alone; they go with it.
+    std::set<const SbBox3f*> city;
+    for (const auto& entry : copiesInTree()) {
+        city.insert(entry.first);
+    }
+    for (int i = 0; i < count; ++i) {
+        city.erase(craft[i]->box);
+    }
+    city.erase(cameraObject->box);
     releaseSimulationWorld();
+    for (const SbBox3f* box : city) {
+        delete box;
+    }
     root->unref();
 }
 
