@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "sowin/MainWindowWatch.h"
 #include "sowin/SoWinRenderArea.h"
 
 // Xlib defines macros that clash with Qt, so it comes last.
@@ -22,6 +23,9 @@
 namespace {
 
 QWidget* mainWidget = nullptr;
+MainWindowWatch* mainWindowWatch = nullptr;
+SoWin::VisibilityCallback visibilityCallback = nullptr;
+void* visibilityData = nullptr;
 unsigned long passes = 0;
 
 // SoQt drives the scene library's sensor queues from three Qt timers of its
@@ -106,19 +110,54 @@ QWidget* SoWin::init(const char* appName, const char* className) {
         // fire on every pass instead.)
         SoDB::setDelaySensorTimeout(SbTime(1.0e6));
         qApp->installEventFilter(new SensorTimerBlocker);
+        mainWindowWatch = new MainWindowWatch(mainWidget);
+        qApp->installNativeEventFilter(mainWindowWatch);
     }
     return mainWidget;
 }
 
 void SoWin::show(QWidget* widget) { SoQt::show(widget); }
 
+void SoWin::setVisibilityCallback(VisibilityCallback callback, void* data) {
+    visibilityCallback = callback;
+    visibilityData = data;
+}
+
+namespace {
+
+// Closed, or destroyed by another client.
+bool mainWindowOpen() {
+    return mainWidget && mainWidget->isVisible() && mainWindowWatch &&
+           !mainWindowWatch->destroyed();
+}
+
+// An unmapped window shows nothing: the loop neither ticks nor draws, and
+// sleeps until the window system has news.
+void waitWhileUnmapped() {
+    if (visibilityCallback) {
+        visibilityCallback(visibilityData, FALSE);
+    }
+    while (mainWindowOpen() && mainWindowWatch->unmapped()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    if (visibilityCallback && mainWindowOpen()) {
+        visibilityCallback(visibilityData, TRUE);
+    }
+}
+
+}  // namespace
+
 void SoWin::mainLoop() {
     SoSensorManager* sensors = SoDB::getSensorManager();
-    while (mainWidget && mainWidget->isVisible()) {
+    while (mainWindowOpen()) {
         ++passes;
         QApplication::processEvents(QEventLoop::AllEvents);
-        if (!mainWidget->isVisible()) {
+        if (!mainWindowOpen()) {
             break;
+        }
+        if (mainWindowWatch->unmapped()) {
+            waitWhileUnmapped();
+            continue;
         }
         sensors->processTimerQueue();
         sensors->processDelayQueue(TRUE);
@@ -126,6 +165,10 @@ void SoWin::mainLoop() {
     }
 }
 
-unsigned long SoWin::passCount() { return passes; }
+unsigned long SoWin::passCount() {
+    return passes;
+}
 
-unsigned long SoWin::redrawCount() { return SoWinRenderArea::redrawCount(); }
+unsigned long SoWin::redrawCount() {
+    return SoWinRenderArea::redrawCount();
+}
