@@ -33,7 +33,8 @@ unsigned long passes = 0;
 // sensor that reschedules itself would fire many times per redraw. The main
 // loop below does that work itself, once per pass: the queue-change
 // notification that arms those timers is ignored, and any of them that still
-// fires is stopped. Other timers of the process run as they are.
+// fires is stopped. Other timers of the process run as they are; a SoQt whose
+// timers cannot be found is refused rather than every timer stopped.
 void ignoreQueueChange(void*) {}
 
 class SensorTimerBlocker : public QObject {
@@ -51,6 +52,9 @@ public:
         }
     }
 
+    // Whether all three timers were found.
+    bool complete() const { return sensorTimers.size() == 3; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Timer && drivesSensors(watched)) {
@@ -62,10 +66,6 @@ protected:
 
 private:
     bool drivesSensors(const QObject* object) const {
-        // A SoQt built without those names: every QTimer may be one of them.
-        if (sensorTimers.size() != 3) {
-            return qobject_cast<const QTimer*>(object) != nullptr;
-        }
         for (QTimer* const* timer : sensorTimers) {
             if (*timer && *timer == object) {
                 return true;
@@ -109,7 +109,18 @@ QWidget* SoWin::init(const char* appName, const char* className) {
         // cannot starve: push the timeout out of reach. (A zero timeout would
         // fire on every pass instead.)
         SoDB::setDelaySensorTimeout(SbTime(1.0e6));
-        qApp->installEventFilter(new SensorTimerBlocker);
+        SensorTimerBlocker* blocker = new SensorTimerBlocker;
+        if (!blocker->complete()) {
+            std::fprintf(stderr,
+                         "%s: SoQt's sensor timers (SoQtP::timerqueuetimer, idletimer and "
+                         "delaytimeouttimer) are not in this SoQt; the main loop cannot run "
+                         "without them\n",
+                         appName ? appName : "program");
+            delete blocker;
+            mainWidget = nullptr;
+            return nullptr;
+        }
+        qApp->installEventFilter(blocker);
         mainWindowWatch = new MainWindowWatch(mainWidget);
         qApp->installNativeEventFilter(mainWindowWatch);
     }
