@@ -9,6 +9,10 @@
 
 SbTime lastTickTime = SbTime::zero();
 
+void restartFrameTick() {
+    lastTickTime = SbTime::zero();
+}
+
 void frameTick(void* data, SoSensor* sensor) {
     Session& session = *static_cast<Session*>(data);
     SoOneShotSensor* tick = static_cast<SoOneShotSensor*>(sensor);

@@ -22,10 +22,9 @@ void clearPressesSinceStep() {
     }
 }
 
-void releaseAllKeys() {
+void releaseHeldKeys() {
     for (KeyState& row : KeyStateTable) {
         row.pressed = false;
-        row.pressedSinceStep = false;
     }
 }
 

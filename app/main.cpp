@@ -6,13 +6,17 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoOneShotSensor.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/FrameTick.h"
 #include "app/Globals.h"
 #include "app/KeyStateTable.h"
+#include "app/MachineLine.h"
+#include "app/StandardStreams.h"
 #include "city/DataFiles.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
@@ -75,7 +79,7 @@ double mean(double sum, unsigned long count) {
 void reportFrameStats(const Session& session) {
     const unsigned long steps = session.physicsSteps;
     const unsigned long moves = session.movesTried;
-    std::fprintf(
+    printMachineLine(
         stderr,
         "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
         " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f"
@@ -89,11 +93,11 @@ void reportFrameStats(const Session& session) {
     for (int number = 0; number < IndexSet::count; ++number) {
         const Session::IndexFigures& figures = session.perIndex[number];
         const char* name = session.indexes->at(number).name();
-        std::fprintf(stderr, " %s-steps %lu %s-index-us %.1f %s-step-us %.1f", name, figures.steps,
-                     name, mean(figures.indexMicroseconds, figures.steps), name,
-                     mean(figures.physicsMicroseconds, figures.steps));
+        printMachineLine(stderr, " %s-steps %lu %s-index-us %.1f %s-step-us %.1f", name,
+                         figures.steps, name, mean(figures.indexMicroseconds, figures.steps), name,
+                         mean(figures.physicsMicroseconds, figures.steps));
     }
-    std::fprintf(stderr, "\n");
+    std::fputc('\n', stderr);
 }
 
 // What the render area's event filter needs: the overlay that key O switches,
@@ -119,15 +123,33 @@ SbBool runKey(void* data, const SoEvent* event) {
     return session.handleKey(event) ? TRUE : FALSE;
 }
 
+// While the window is unmapped the main loop neither ticks nor draws; the
+// pause is not integrated as one step when it carries on.
+void onVisibilityChange(void*, SbBool visible) {
+    if (visible) {
+        restartFrameTick();
+    }
+}
+
+// Keys held when the window loses the focus are released elsewhere.
+void onFocusOut(void*) {
+    releaseHeldKeys();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    prepareStandardStreams();
     // The command line is read before anything needs a display.
     Options options;
     std::string problem;
     switch (parseOptions(argc, argv, options, problem)) {
         case OptionsAction::showHelp:
-            std::fputs(usageText(), stdout);
+            if (std::fputs(usageText(), stdout) == EOF || std::fflush(stdout) != 0) {
+                std::fprintf(stderr, "brennoc: the help could not be written: %s\n",
+                             std::strerror(errno));
+                return 1;
+            }
             return 0;
         case OptionsAction::fail:
             std::fprintf(stderr, "%s\n", problem.c_str());
@@ -202,9 +224,11 @@ int main(int argc, char** argv) {
     renderArea->setSceneGraph(sceneRoot);
     KeyFilter keyFilter{octreeOverlay, &session};
     renderArea->setEventFilter(runKey, &keyFilter);
+    renderArea->setFocusOutCallback(onFocusOut, nullptr);
     renderArea->setTitle("Brennoc");
     renderArea->show();
     SoWin::show(mainWindow);
+    SoWin::setVisibilityCallback(onVisibilityChange, nullptr);
 
     session.graphIndexShare = options.octreeCost;
     session.indexTiming = options.octreeCost || session.frameStats;

@@ -53,7 +53,8 @@ SbVec3f cameraPosition() {
 
 void SimulationTest::SetUp() {
     SoDB::init();
-    releaseAllKeys();
+    releaseHeldKeys();
+    clearPressesSinceStep();
     resetSimulationState();
 
     root = new SoSeparator;
