@@ -21,6 +21,20 @@ void collectLeaf(void* data, const OctTree& leaf, const SbBox3f&) {
     }
 }
 
+// The tree's own one-descent move where it has one (the same tree and answer
+// as the two calls), otherwise the removal and then the colliding insertion.
+template <class Tree>
+auto moveInTree(Tree& tree, const CollisionObject& from, const CollisionObject& to, int)
+    -> decltype(tree.moveAndCheck(from, to)) {
+    return tree.moveAndCheck(from, to);
+}
+
+template <class Tree>
+bool moveInTree(Tree& tree, const CollisionObject& from, const CollisionObject& to, long) {
+    tree.remove(from);
+    return tree.insertAndCheck(to);
+}
+
 }  // namespace
 
 void OctTreeIndex::insert(const CollisionObject& record) {
@@ -36,7 +50,7 @@ bool OctTreeIndex::insertAndCheck(const CollisionObject& record) {
 }
 
 bool OctTreeIndex::moveAndCheck(const CollisionObject& from, const CollisionObject& to) {
-    return tree.moveAndCheck(from, to);
+    return moveInTree(tree, from, to, 0);
 }
 
 void OctTreeIndex::collect(std::vector<CollisionObject>& records) const {
