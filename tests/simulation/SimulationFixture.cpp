@@ -53,21 +53,14 @@ SbVec3f cameraPosition() {
 
 void SimulationTest::SetUp() {
     SoDB::init();
-    releaseHeldKeys();
-    clearPressesSinceStep();
-    resetSimulationState();
-
     root = new SoSeparator;
     root->ref();
+    startWorld(root, session, indexes);
     keyboard = new SoSeparator;
     keyboard->ref();
     SoEventCallback* callback = new SoEventCallback;
     callback->addEventCallback(SoKeyboardEvent::getClassTypeId(), onKeyboardEvent, keyboard);
     keyboard->addChild(callback);
-    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    indexes.reset(new IndexSet(*octree));
-    session.indexes = indexes.get();
-    startCamera(root, session.index());
 }
 
 void SimulationTest::TearDown() {

@@ -81,6 +81,12 @@ bool overlapsAny(const SbBox3f& box, const std::vector<SbBox3f*>& city,
     return false;
 }
 
+// A static thing's record around the box; the indexes never write through it.
+CollisionObject recordOf(SbBox3f* box) {
+    const SbVec3f centre = box->getCenter();
+    return CollisionObject(centre[0], centre[1], centre[2], box);
+}
+
 }  // namespace
 
 SbBox3f cityRootBox() {
@@ -173,6 +179,36 @@ Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city) : en
             movers.push_back(mover);
         }
     }
+}
+
+void Movers::fileAll(CollisionIndex& index, const std::vector<SbBox3f*>& city) {
+    for (SbBox3f* box : city) {
+        index.insert(recordOf(box));
+    }
+    for (Mover& mover : movers) {
+        index.insert(recordOf(mover.filed()));
+    }
+    index.filedAll();
+}
+
+int Movers::step(CollisionIndex& index, std::vector<bool>& outcomes) {
+    int collisions = 0;
+    for (Mover& mover : movers) {
+        const SbVec3f next = nextPosition(mover);
+        SbBox3f* tried = &mover.boxes[1 - mover.current];
+        tried->setBounds(next - craftHalfExtent, next + craftHalfExtent);
+        const bool collided = tryMove(index, recordOf(mover.filed()), recordOf(tried));
+        if (collided) {
+            mover.velocity.setValue(0, 0, 0);
+            ++collisions;
+        } else {
+            mover.position = next;
+            mover.current = 1 - mover.current;
+        }
+        outcomes.push_back(collided);
+    }
+    index.stepDone();
+    return collisions;
 }
 
 SbVec3f Movers::nextPosition(Mover& mover) {

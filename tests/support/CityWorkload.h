@@ -66,48 +66,20 @@ struct Mover {
     SbBox3f* filed() { return &boxes[current]; }
 };
 
-// Movers of the craft's size wandering over the city, for spaces that file
-// static boxes and movers and decide a move from a filed box to a tried one.
+// Movers of the craft's size wandering over the city, moved through any
+// collision index as the program moves its craft.
 class Movers {
 public:
     // Places count movers where their boxes overlap nothing: neither the
     // city nor each other, so that a collision is always one of the tried box.
     Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city);
 
-    // Files the city and every mover in the space.
-    template <class Space>
-    void fileAll(Space& space, const std::vector<SbBox3f*>& city) {
-        for (const SbBox3f* box : city) {
-            space.addStatic(box);
-        }
-        for (std::size_t i = 0; i < movers.size(); ++i) {
-            space.addMover(static_cast<int>(i), movers[i].filed());
-        }
-    }
+    // Files the city and every mover, and tells the index so.
+    void fileAll(CollisionIndex& index, const std::vector<SbBox3f*>& city);
 
     // One step: every mover tried at its next position, accepted or refused.
     // Appends each move's outcome (true: collided) and returns the collisions.
-    template <class Space>
-    int step(Space& space, std::vector<bool>& outcomes) {
-        int collisions = 0;
-        for (std::size_t i = 0; i < movers.size(); ++i) {
-            Mover& mover = movers[i];
-            const SbVec3f next = nextPosition(mover);
-            SbBox3f* tried = &mover.boxes[1 - mover.current];
-            tried->setBounds(next - craftHalfExtent, next + craftHalfExtent);
-            const bool collided = space.tryMove(static_cast<int>(i), mover.filed(), tried);
-            if (collided) {
-                mover.velocity.setValue(0, 0, 0);
-                ++collisions;
-            } else {
-                mover.position = next;
-                mover.current = 1 - mover.current;
-            }
-            outcomes.push_back(collided);
-        }
-        space.endStep();
-        return collisions;
-    }
+    int step(CollisionIndex& index, std::vector<bool>& outcomes);
 
     std::vector<Mover> movers;
 

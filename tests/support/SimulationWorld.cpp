@@ -51,19 +51,24 @@ void releaseCity(CityBuilder& builder) {
     builder.grid = nullptr;
 }
 
-SeededWorld::SeededWorld(int seed, int craft, int index) {
+void startWorld(SoSeparator* root, Session& session, std::unique_ptr<IndexSet>& indexes) {
     SoDB::init();
     releaseHeldKeys();
     clearPressesSinceStep();
     resetSimulationState();
-    root = new SoSeparator;
-    root->ref();
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
     indexes.reset(new IndexSet(*octree));
-    indexes->choose(index);
     session.indexes = indexes.get();
+    startCamera(root, session.index());
+}
+
+SeededWorld::SeededWorld(int seed, int craft, int index) {
+    SoDB::init();
+    root = new SoSeparator;
+    root->ref();
+    startWorld(root, session, indexes);
+    indexes->choose(index);
     CollisionIndex& filing = session.index();
-    startCamera(root, filing);
     builder.buildEnvironment(root, filing);
     builder.seed = seed;
     builder.generateCity(filing);
@@ -85,6 +90,8 @@ SeededWorld::~SeededWorld() {
     releaseSimulationWorld();
     releaseCity(builder);
     root->unref();
+    // The swarm's node, if the craft had one, went with the scene.
+    cityBuilder.swarm = nullptr;
 }
 
 void SeededWorld::step() {

@@ -17,6 +17,12 @@ class SoSeparator;
 // static things filed in the tree stay with whoever made them.
 void releaseSimulationWorld();
 
+// The start every simulated world shares: Coin initialised, the step's and the
+// key table's start values, the octree over the program's region with a
+// fresh set of indexes in the session (the octree active), and the camera at
+// its start, added to root and filed.
+void startWorld(SoSeparator* root, Session& session, std::unique_ptr<IndexSet>& indexes);
+
 // Frees the elements a builder laid out, and its grid.
 void releaseCity(CityBuilder& builder);
 
@@ -39,6 +45,8 @@ public:
     std::vector<SbVec3f> positions() const;
     // Pairs of distinct things filed in the active index whose boxes overlap.
     int overlappingPairs() const;
+    // The scene the world's nodes went into.
+    SoSeparator* scene() const { return root; }
 
     Session session;
     std::unique_ptr<IndexSet> indexes;
