@@ -8,9 +8,9 @@ class FlyingObject;
 struct Session;
 
 // Ownership of the movers' boxes: a mover's kept record (its entry in
-// cityBuilder's flyingObjects, or cameraObject) owns its box, and the octree's
+// cityBuilder's flyingObjects, or cameraObject) owns its box, and the index's
 // copies only share it. A move frees whatever it leaves unreferenced: the old
-// box once the tree's copies of it are removed, or the tried box when the move
+// box once the index's copies of it are removed, or the tried box when the move
 // is refused. Tried records are values; only the camera's kept record is
 // replaced as a whole. The boxes of the ground, streets and buildings are
 // never touched.
