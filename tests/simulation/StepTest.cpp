@@ -5,7 +5,6 @@
 #include "app/Globals.h"
 #include "app/KeyStateTable.h"
 #include "city/FlyingObject.h"
-#include "octree/CollisionObject.h"
 #include "simulation/SimulationState.h"
 
 namespace {
@@ -171,24 +170,6 @@ TEST_F(StepTest, PausedPhysicsStepsOnlyOnNWithTheLastRealInterval) {
     sessionKey(session, SoKeyboardEvent::P);
     step();
     EXPECT_EQ(session.physicsSteps, 3u) << "P resumes";
-}
-
-// I moves the world to the next index between two steps; the movers carry on
-// from where they are, filed once each.
-TEST_F(StepTest, KeyIMovesTheWorldToTheNextIndex) {
-    addGround();
-    addCraft(SbVec3f(2, -3, 2), true);
-    press(KEY_E);
-    step();
-    for (int expected : {IndexSet::dbvtNumber, IndexSet::flatNumber, IndexSet::octreeNumber}) {
-        sessionKey(session, SoKeyboardEvent::I);
-        EXPECT_EQ(indexes->activeNumber(), expected);
-        step();
-        std::vector<CollisionObject> filed;
-        session.index().collect(filed);
-        EXPECT_EQ(filed.size(), 3u) << "the ground, the craft and the camera";
-    }
-    EXPECT_EQ(session.physicsSteps, 4u);
 }
 
 }  // namespace
