@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "bench/scaling_spaces.h"
+#include "spatialindex/DbvtIndex.h"
+#include "spatialindex/FlatIndex.h"
 #include "tests/support/CityWorkload.h"
 
 namespace {
@@ -99,17 +101,10 @@ bool agrees(const std::string& space, int movers, const std::vector<bool>& outco
     return true;
 }
 
-void prepare(OctreeSpace&) {}
-void prepare(FlatSpace&) {}
-void prepare(BulletSpace& space) {
-    space.broadphase.optimize();
-}
-
 void addTreeCounters(benchmark::State& state, const OctreeSpace& space) {
     state.counters["tree_nodes"] = space.tree.nodeCount();
 }
-void addTreeCounters(benchmark::State&, const FlatSpace&) {}
-void addTreeCounters(benchmark::State&, const BulletSpace&) {}
+void addTreeCounters(benchmark::State&, const CollisionIndex&) {}
 
 template <class Space, class... Args>
 void runSteps(benchmark::State& state, bool cold, const std::string& name, Args... args) {
@@ -117,7 +112,6 @@ void runSteps(benchmark::State& state, bool cold, const std::string& name, Args.
     Space space(args...);
     Movers movers(count, moverSeed, city());
     movers.fileAll(space, city());
-    prepare(space);
     std::vector<bool> outcomes;
     outcomes.reserve(static_cast<std::size_t>(count) * state.max_iterations);
     int collisions = 0;
@@ -145,19 +139,19 @@ void runSteps(benchmark::State& state, bool cold, const std::string& name, Args.
 
 template <bool cold>
 void octreeSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, cold, "octree", false);
+    runSteps<OctreeSpace>(state, cold, "octree", OctreeSpace::Removal::pruned);
 }
 template <bool cold>
 void octreeEveryNodeSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, cold, "octree_full_walk", true);
+    runSteps<OctreeSpace>(state, cold, "octree_full_walk", OctreeSpace::Removal::everyNode);
 }
 template <bool cold>
 void flatSteps(benchmark::State& state) {
-    runSteps<FlatSpace>(state, cold, "flat");
+    runSteps<FlatIndex>(state, cold, "flat", cityRootBox());
 }
 template <bool cold>
 void bulletSteps(benchmark::State& state) {
-    runSteps<BulletSpace>(state, cold, "bullet");
+    runSteps<DbvtIndex>(state, cold, "bullet", cityRootBox());
 }
 
 struct Entry {

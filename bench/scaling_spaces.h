@@ -1,74 +1,46 @@
 #pragma once
 
-// The three ways of deciding a move that the scaling benchmark compares. Each
-// files static boxes and movers, and tries a mover's move from its filed box
-// to a tried one: true when the tried box overlaps another filed box under the
-// half-open rule; on false the mover is filed under the tried box.
-
-#include <BulletCollision/BroadphaseCollision/btDbvtBroadphase.h>
-#include <Inventor/SbBox3f.h>
-
-#include <vector>
+// The ways of deciding a move that the scaling benchmark compares, each a
+// collision index over the program's region through which the movers' moves
+// are tried as the program tries them (tryMove): true when the tried box
+// overlaps another filed box under the half-open rule; on false the mover is
+// filed under the tried box.
+//
+// - OctreeSpace: the program's octree; for comparison also with removal by
+//   the walk over every node (removeEverywhere) instead of the pruned one;
+// - FlatIndex: every filed box in one list, the tried box tested against all;
+// - DbvtIndex: Bullet's dynamic AABB tree broadphase, its candidates filtered
+//   through the half-open test, the tree tidied once a step (stepDone).
 
 #include "octree/OctTree.h"
-#include "tests/support/FlatList.h"
+#include "spatialindex/OctTreeIndex.h"
 
-// The simulation's own way: take the mover out, file the tried record with
-// insertAndCheck, and on a collision take that out and file the old one back.
-// The first two go in one descent (moveAndCheck, with the pruned remove) or,
-// for comparison, as removeEverywhere, the walk over every node, and then
-// insertAndCheck.
-class OctreeSpace {
-public:
-    explicit OctreeSpace(bool everyNode);
+namespace scaling {
 
-    void addStatic(const SbBox3f* box);
-    void addMover(int index, SbBox3f* box);
-    bool tryMove(int index, SbBox3f* from, SbBox3f* to);
-    void endStep() {}
-
+// The tree an OctreeSpace owns, made before the index that refers to it.
+struct OwnTree {
+    OwnTree();
     OctTree tree;
-
-private:
-    void removeRecord(const CollisionObject& record);
-
-    bool everyNode;
 };
 
-// Every filed box in one list; the tried box is tested against all of them.
-class FlatSpace {
+}  // namespace scaling
+
+class OctreeSpace : private scaling::OwnTree, public OctTreeIndex {
 public:
-    void addStatic(const SbBox3f* box);
-    void addMover(int index, SbBox3f* box);
-    bool tryMove(int index, SbBox3f* from, SbBox3f* to);
-    void endStep() {}
+    // How the mover's records are taken out.
+    enum class Removal {
+        // remove, descending only where the box overlaps.
+        pruned,
+        // removeEverywhere, the walk over every node, for comparison.
+        everyNode,
+    };
+    explicit OctreeSpace(Removal removal);
+
+    void remove(const CollisionObject& record) override;
+    bool moveAndCheck(const CollisionObject& from, const CollisionObject& to) override;
+
+    using OctTreeIndex::tree;
 
 private:
-    FlatList list;
-};
-
-// Bullet's dynamic AABB tree broadphase. The tried box is queried against the
-// broadphase's trees; a candidate counts only if it overlaps under the
-// half-open rule (the tree's own test is closed, touching boxes included). An
-// accepted move updates the mover's proxy with setAabb.
-class BulletSpace {
-public:
-    BulletSpace();
-    ~BulletSpace();
-    BulletSpace(const BulletSpace&) = delete;
-    BulletSpace& operator=(const BulletSpace&) = delete;
-
-    void addStatic(const SbBox3f* box);
-    void addMover(int index, SbBox3f* box);
-    bool tryMove(int index, SbBox3f* from, SbBox3f* to);
-    // What the broadphase's own per-step collide would do to keep its tree good.
-    void endStep();
-
-    btDbvtBroadphase broadphase;
-
-private:
-    btBroadphaseProxy* addProxy(const SbBox3f* box, int group);
-
-    std::vector<btBroadphaseProxy*> proxies;
-    std::vector<btBroadphaseProxy*> moverProxies;
+    Removal removal;
 };
