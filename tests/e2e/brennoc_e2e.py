@@ -35,8 +35,9 @@ def artifact_path(name):
 class Xvfb:
     """A private X server; picks a free display number itself."""
 
-    def __init__(self, size="1024x768x24"):
+    def __init__(self, size="1024x768x24", extra_args=()):
         self.size = size
+        self.extra_args = list(extra_args)
         self.process = None
         self.display = None
 
@@ -46,7 +47,7 @@ class Xvfb:
         # and a program started in that moment finds no display.
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp",
-             "-noreset"],
+             "-noreset"] + self.extra_args,
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
