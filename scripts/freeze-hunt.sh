@@ -18,10 +18,12 @@
 #                 (default /tmp/freeze-hunt-<time>)
 #   -b BUILD      build folder holding app/brennoc (default build/)
 #   -s SECONDS    seconds without a new frame that suspect a freeze (default 20)
-#   -p            preload tests/tools/perturb.c into the program: threads are
-#                 sometimes delayed after unlocking a mutex and around condition
-#                 signals, which makes rare thread races common (tune it with
-#                 -e PERTURB_PERMILLE=N -e PERTURB_US=N)
+#   -p            make rare thread races common: preload tests/tools/perturb.c
+#                 into the program (threads are sometimes delayed after unlocking
+#                 a mutex and around condition signals; tune it with
+#                 -e PERTURB_PERMILLE=N -e PERTURB_US=N) and turn off the
+#                 allocator's caches, so that a write into freed memory breaks
+#                 the allocator's lists and stops the process
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 starts=100
@@ -57,7 +59,8 @@ build="$(cd "$build" 2>/dev/null && pwd)" || { echo "freeze-hunt: no build folde
 [ -x "$build/tests/e2e/wm_close" ] || { echo "freeze-hunt: no $build/tests/e2e/wm_close"; exit 2; }
 if [ "$perturb" = yes ]; then
     [ -f "$build/tests/e2e/perturb.so" ] || { echo "freeze-hunt: no $build/tests/e2e/perturb.so"; exit 2; }
-    extra+=(--env "LD_PRELOAD=$build/tests/e2e/perturb.so")
+    extra+=(--env "LD_PRELOAD=$build/tests/e2e/perturb.so"
+            --env "GLIBC_TUNABLES=glibc.malloc.tcache_count=0:glibc.malloc.mxfast=0")
 fi
 
 export BRENNOC_BINARY="$build/app/brennoc"

@@ -5,6 +5,7 @@ BRENNOC_WM_CLOSE and BRENNOC_ARTIFACTS.
 """
 
 import os
+import shutil
 import subprocess
 import sys
 import threading
@@ -25,6 +26,22 @@ def check(condition, message):
     if not condition:
         fail(message)
     print("ok: " + message, flush=True)
+
+
+# The data files a damaged copy may replace.
+DESCRIPTIONS = ["Building/dum%d.txt" % n for n in range(1, 5)]
+MODEL = "models/Ufo1.wrl"
+
+
+def copy_data(parent, name, fifos=()):
+    """A copy of the data folder as parent/name, with the files named in fifos
+    replaced by FIFOs; returns its path."""
+    folder = os.path.join(parent, name)
+    shutil.copytree(DATA_DIR, folder)
+    for entry in fifos:
+        os.remove(os.path.join(folder, entry))
+        os.mkfifo(os.path.join(folder, entry))
+    return folder
 
 
 def artifact_path(name):
@@ -180,6 +197,7 @@ class Brennoc:
                                 "%dx%d+%d+%d" % (width, height, x, y), "+repage",
                                 "-depth", "8", "rgb:-"], text=False, timeout=60)
         if result.returncode != 0 or len(result.stdout) != width * height * 3:
+            self._check_running("a capture of its window")
             fail("could not capture the window (%s)" % result.stderr[-300:])
         return result.stdout
 

@@ -13,11 +13,10 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import brennoc_e2e  # noqa: E402
-from brennoc_e2e import FPS_GRAPH_BOTTOM, Brennoc, Xvfb, graph_region  # noqa: E402
+from brennoc_e2e import (DESCRIPTIONS, FPS_GRAPH_BOTTOM, MODEL, Brennoc, Xvfb,  # noqa: E402
+                         copy_data, graph_region)
 
 CASES = ["full", "nomodel", "empty", "deleted", "fifo"]
-DESCRIPTIONS = ["Building/dum%d.txt" % n for n in range(1, 5)]
-MODEL = "models/Ufo1.wrl"
 
 
 class Stop(Exception):
@@ -39,18 +38,13 @@ class Case:
         self.name = name
         self.scratch = scratch
         self.folder = None
-        data = brennoc_e2e.DATA_DIR
         if name == "full":
-            self.folder = data
-        elif name in ("nomodel", "fifo"):
-            self.folder = os.path.join(scratch, name)
-            shutil.copytree(data, self.folder)
-            damaged = [MODEL] + (DESCRIPTIONS if name == "fifo" else [])
-            for entry in damaged:
-                path = os.path.join(self.folder, entry)
-                os.remove(path)
-                if name == "fifo":
-                    os.mkfifo(path)
+            self.folder = brennoc_e2e.DATA_DIR
+        elif name == "nomodel":
+            self.folder = copy_data(scratch, name)
+            os.remove(os.path.join(self.folder, MODEL))
+        elif name == "fifo":
+            self.folder = copy_data(scratch, name, DESCRIPTIONS + [MODEL])
         elif name == "empty":
             self.folder = os.path.join(scratch, name)
             os.mkdir(self.folder)
@@ -74,7 +68,7 @@ def find_window(app, timeout):
     deadline = time.time() + timeout
     while time.time() < deadline:
         if app.process.poll() is not None:
-            raise Stop("ended with %s before its window showed" % app.process.returncode)
+            raise Stop("before its window showed")
         result = app.xvfb.run(["xdotool", "search", "--onlyvisible", "--maxdepth", "1", "--pid",
                                str(app.process.pid), "--name", "^Brennoc$"])
         for window in result.stdout.split():
@@ -98,7 +92,7 @@ def watch(app, changes_wanted, still_seconds):
     changes = 0
     while changes < changes_wanted:
         if app.process.poll() is not None:
-            raise Stop("ended with %s while drawing" % app.process.returncode)
+            raise Stop("while drawing")
         current = checked(app.capture, region)
         if current != last:
             changes += 1
@@ -108,6 +102,21 @@ def watch(app, changes_wanted, still_seconds):
         last = current
         time.sleep(0.05)
     return True
+
+
+GDB_CONDITIONS = """
+import gdb
+for thread in gdb.selected_inferior().threads():
+    thread.switch()
+    frame = gdb.newest_frame()
+    while frame:
+        if frame.name() in ("___pthread_cond_wait", "___pthread_cond_broadcast"):
+            cond = int(frame.read_var("cond"))
+            print("thread %d (%s) in %s, cond 0x%x:" % (thread.num, thread.name, frame.name(), cond))
+            gdb.execute("x/28xw 0x%x" % (cond - 48))
+            break
+        frame = frame.older()
+"""
 
 
 def read(path):
@@ -149,13 +158,15 @@ def save_freeze(folder, app, env, seconds_still):
     with open(os.path.join(folder, "xwininfo.txt"), "w") as out:
         out.write(x)
     app.xvfb.run(["import", "-window", "root", os.path.join(folder, "screen.png")])
-    # The waits of the main thread: the condition it sleeps on and the memory
-    # around it (a llvmpipe fence keeps its rank and count just after it).
+    # Besides the stacks: every condition a thread waits on or broadcasts to,
+    # with the memory around it (a llvmpipe fence keeps its lock 8 bytes and
+    # its condition 48 bytes in, then issued, rank and count).
+    script = os.path.join(folder, "conditions.py")
+    with open(script, "w") as out:
+        out.write(GDB_CONDITIONS)
     gdb = subprocess.run(
         ["gdb", "-batch", "-p", str(pid), "-ex", "set pagination off",
-         "-ex", "thread apply all bt", "-ex", "thread 1",
-         "-ex", "frame function __pthread_cond_wait_common", "-ex", "info args",
-         "-ex", "x/28xw (char*)cond - 48", "-ex", "info registers", "-ex", "detach"],
+         "-ex", "thread apply all bt", "-x", script, "-ex", "detach"],
         capture_output=True, text=True, timeout=120)
     with open(os.path.join(folder, "stacks.txt"), "w") as out:
         out.write(gdb.stdout + gdb.stderr)
@@ -167,8 +178,8 @@ def save_freeze(folder, app, env, seconds_still):
 
 
 def one_start(xvfb, case, env, number, options, results_dir):
-    """Returns the outcome of one start: ok, freeze, stall, nowindow, noexit or
-    a failure text."""
+    """Returns the outcome of one start (ok, freeze, stall, crash, noexit,
+    exit N or error) and a line that says more."""
     app = case.start(xvfb, env, number)
     folder = os.path.join(results_dir, "%%s-%s-%d" % (case.name, number))
     try:
@@ -179,7 +190,7 @@ def one_start(xvfb, case, env, number, options, results_dir):
             drawn = watch(app, options.frames, options.still)
         except SystemExit:
             if app.process.poll() is not None:
-                raise Stop("ended with %s before drawing" % app.process.returncode)
+                raise Stop("before drawing")
             if app.window is None:
                 app.window = find_window(app, 0.5)
             drawn = False
@@ -189,31 +200,40 @@ def one_start(xvfb, case, env, number, options, results_dir):
             # Stuck for good, or only slow? Look again after a while.
             if app.window and watch(app, 1, options.still):
                 os.rename(folder % "freeze", folder % "stall")
-                return "stall"
+                return "stall", "drew again after being examined"
             with open(os.path.join(folder % "freeze", "summary.txt"), "a") as out:
                 out.write("window blank: %s\n" % was_blank)
-            return "freeze"
+            return "freeze", "window blank" if was_blank else "window stopped"
         checked(app.close_window)
         try:
             app.process.wait(timeout=options.exit_timeout)
         except subprocess.TimeoutExpired:
             save_freeze(folder % "noexit", app, env, options.exit_timeout)
-            return "noexit"
+            return "noexit", "still running %d s after the close request" % options.exit_timeout
         if app.process.returncode != 0:
-            return "exit %s" % app.process.returncode
-        return "ok"
+            return "exit %s" % app.process.returncode, "ended with %s" % app.process.returncode
+        return "ok", ""
     except Stop as stop:
+        # A process that is writing its core dump has not ended yet.
+        try:
+            code = app.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            code = None
         app.kill()
         for reader in app._readers:
             reader.join(10)
-        os.makedirs(folder % "ended")
-        with open(os.path.join(folder % "ended", "stderr.txt"), "w") as out:
-            out.write("%s\n%s" % (stop, app.stderr_text()))
+        if code is None:
+            return "error", str(stop)
+        outcome = "crash" if code < 0 else "exit %d" % code
+        detail = "%s (%s)" % ("killed by signal %d" % -code if code < 0 else outcome, stop)
+        os.makedirs(folder % outcome.replace(" ", ""))
+        with open(os.path.join(folder % outcome.replace(" ", ""), "stderr.txt"), "w") as out:
+            out.write("%s\n%s" % (detail, app.stderr_text()))
         # A core dump, where the limit allows one (freeze-hunt.sh lifts it).
         core = os.path.join(case.folder or "", "core")
         if case.folder != brennoc_e2e.DATA_DIR and os.path.exists(core):
-            shutil.move(core, os.path.join(folder % "ended", "core"))
-        return str(stop)
+            shutil.move(core, os.path.join(folder % outcome.replace(" ", ""), "core"))
+        return outcome, detail
     finally:
         app.kill()
 
@@ -238,10 +258,11 @@ def worker(index, jobs, lock, options, env, results, results_dir, log):
                     number, name = jobs.popleft()
                 if name not in cases:
                     cases[name] = Case(name, scratch)
-                outcome = one_start(xvfb, cases[name], run_env, number, options, results_dir)
+                outcome, detail = one_start(xvfb, cases[name], run_env, number, options,
+                                            results_dir)
                 with lock:
                     results[name][outcome] += 1
-                    line = "%5d %-8s %s" % (number, name, outcome)
+                    line = "%5d %-8s %s %s" % (number, name, outcome, detail)
                     print(line, flush=True)
                     log.write(line + "\n")
                     log.flush()
@@ -251,19 +272,15 @@ def worker(index, jobs, lock, options, env, results, results_dir, log):
 
 
 def table(results, cases):
-    outcomes = sorted({o for r in results.values() for o in r} - {"ok", "freeze"})
-    head = ["case", "starts", "ok", "freeze"] + outcomes
-    rows = [head]
-    for name in cases:
-        r = results[name]
-        rows.append([name, str(sum(r.values())), str(r["ok"]), str(r["freeze"])] +
-                    [str(r[o]) for o in outcomes])
+    columns = ["ok", "freeze", "crash"]
+    columns += sorted({o for r in results.values() for o in r} - set(columns))
     total = collections.Counter()
     for r in results.values():
         total.update(r)
-    rows.append(["all", str(sum(total.values())), str(total["ok"]), str(total["freeze"])] +
-                [str(total[o]) for o in outcomes])
-    widths = [max(len(row[i]) for row in rows) for i in range(len(head))]
+    rows = [["case", "starts"] + columns]
+    for name, r in [(name, results[name]) for name in cases] + [("all", total)]:
+        rows.append([name, str(sum(r.values()))] + [str(r[c]) for c in columns])
+    widths = [max(len(row[i]) for row in rows) for i in range(len(rows[0]))]
     return "\n".join("  ".join(cell.rjust(w) for cell, w in zip(row, widths)) for row in rows)
 
 
@@ -313,7 +330,7 @@ def main():
     with open(os.path.join(options.out, "table.txt"), "w") as out:
         out.write(summary)
     print(summary)
-    return 1 if any(r["freeze"] for r in results.values()) else 0
+    return 1 if any(r["ok"] != sum(r.values()) for r in results.values()) else 0
 
 
 if __name__ == "__main__":

@@ -4,13 +4,16 @@
  * provokes is one the scheduler may choose on its own, only far more often.
  *
  * PERTURB_PERMILLE: how many calls in a thousand are delayed (default 20).
- * PERTURB_US: the longest sleep in microseconds (default 300). */
+ * PERTURB_US: the longest sleep in microseconds (default 300).
+ * PERTURB_CALLS: which calls may be delayed, of "unlock", "signal" and
+ * "broadcast" (default all three). */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <pthread.h>
 #include <sched.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -19,6 +22,7 @@ static int (*realSignal)(pthread_cond_t*);
 static int (*realBroadcast)(pthread_cond_t*);
 static unsigned permille = 20;
 static unsigned maxMicroseconds = 300;
+static int delayUnlock = 1, delaySignal = 1, delayBroadcast = 1;
 static __thread uint64_t state;
 
 static void resolve(void) {
@@ -39,9 +43,18 @@ __attribute__((constructor)) static void init(void) {
     if (value) {
         maxMicroseconds = (unsigned)atoi(value);
     }
+    value = getenv("PERTURB_CALLS");
+    if (value) {
+        delayUnlock = strstr(value, "unlock") != NULL;
+        delaySignal = strstr(value, "signal") != NULL;
+        delayBroadcast = strstr(value, "broadcast") != NULL;
+    }
 }
 
-static void maybeDelay(void) {
+static void maybeDelay(int wanted) {
+    if (!wanted) {
+        return;
+    }
     if (state == 0) {
         state = (uint64_t)gettid() << 32 ^ (uint64_t)time(NULL) ^ 0x9E3779B97F4A7C15ull;
     }
@@ -64,7 +77,7 @@ int pthread_mutex_unlock(pthread_mutex_t* mutex) {
         resolve();
     }
     const int result = realUnlock(mutex);
-    maybeDelay();
+    maybeDelay(delayUnlock);
     return result;
 }
 
@@ -72,9 +85,9 @@ int pthread_cond_signal(pthread_cond_t* condition) {
     if (!realSignal) {
         resolve();
     }
-    maybeDelay();
+    maybeDelay(delaySignal);
     const int result = realSignal(condition);
-    maybeDelay();
+    maybeDelay(delaySignal);
     return result;
 }
 
@@ -82,8 +95,8 @@ int pthread_cond_broadcast(pthread_cond_t* condition) {
     if (!realBroadcast) {
         resolve();
     }
-    maybeDelay();
+    maybeDelay(delayBroadcast);
     const int result = realBroadcast(condition);
-    maybeDelay();
+    maybeDelay(delayBroadcast);
     return result;
 }
