@@ -71,24 +71,10 @@ unset DISPLAY
 # helper keeps it beside the run's standard error.
 ulimit -c unlimited 2>/dev/null || true
 
-busy=()
-stop_load() {
-    for pid in "${busy[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${busy[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-}
-trap stop_load EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+# shellcheck source=busy-load.sh
+source "$root/scripts/busy-load.sh"
 if [ "$load" = on ]; then
-    for _ in 1 2; do
-        (while :; do :; done) &
-        busy+=($!)
-    done
-    echo "== load: busy loops ${busy[*]}"
+    start_busy_load
 fi
 echo "== results in $out"
 python3 "$root/tests/tools/freeze_hunt.py" --starts "$starts" --cases "$cases" \

@@ -38,8 +38,9 @@ class Case:
         self.name = name
         self.scratch = scratch
         self.folder = None
+        # Copies, so that a core dump never lands in the data folder itself.
         if name == "full":
-            self.folder = brennoc_e2e.DATA_DIR
+            self.folder = copy_data(scratch, name)
         elif name == "nomodel":
             self.folder = copy_data(scratch, name)
             os.remove(os.path.join(self.folder, MODEL))
@@ -231,7 +232,7 @@ def one_start(xvfb, case, env, number, options, results_dir):
             out.write("%s\n%s" % (detail, app.stderr_text()))
         # A core dump, where the limit allows one (freeze-hunt.sh lifts it).
         core = os.path.join(case.folder or "", "core")
-        if case.folder != brennoc_e2e.DATA_DIR and os.path.exists(core):
+        if os.path.exists(core):
             shutil.move(core, os.path.join(folder % outcome.replace(" ", ""), "core"))
         return outcome, detail
     finally:

@@ -81,22 +81,21 @@ int pthread_mutex_unlock(pthread_mutex_t* mutex) {
     return result;
 }
 
-int pthread_cond_signal(pthread_cond_t* condition) {
-    if (!realSignal) {
+/* A condition call, with a chance of a delay before it and after it. */
+static int delayedAround(int (**real)(pthread_cond_t*), pthread_cond_t* condition, int wanted) {
+    if (!*real) {
         resolve();
     }
-    maybeDelay(delaySignal);
-    const int result = realSignal(condition);
-    maybeDelay(delaySignal);
+    maybeDelay(wanted);
+    const int result = (*real)(condition);
+    maybeDelay(wanted);
     return result;
 }
 
+int pthread_cond_signal(pthread_cond_t* condition) {
+    return delayedAround(&realSignal, condition, delaySignal);
+}
+
 int pthread_cond_broadcast(pthread_cond_t* condition) {
-    if (!realBroadcast) {
-        resolve();
-    }
-    maybeDelay(delayBroadcast);
-    const int result = realBroadcast(condition);
-    maybeDelay(delayBroadcast);
-    return result;
+    return delayedAround(&realBroadcast, condition, delayBroadcast);
 }
