@@ -19,23 +19,9 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 # Each end-to-end test starts its own Xvfb; nothing may use a real display.
 unset DISPLAY
 
-busy=()
-stop_load() {
-    for pid in "${busy[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${busy[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-}
-trap stop_load EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-for _ in 1 2; do
-    (while :; do :; done) &
-    busy+=($!)
-done
-echo "== load: busy loops ${busy[*]}"
+# shellcheck source=busy-load.sh
+source "$root/scripts/busy-load.sh"
+start_busy_load
 
 passed=0
 start=$SECONDS

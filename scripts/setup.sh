@@ -10,6 +10,8 @@ packages=(
     googletest libgtest-dev libbenchmark-dev libbullet-dev
     xvfb xauth xdotool imagemagick python3 gnuplot-nox locales
     clang libclang-rt-14-dev
+    # scripts/freeze-hunt.sh: stacks, waits and the X server's view of a window
+    gdb libc6-dbg x11-utils
 )
 
 missing=()

@@ -78,6 +78,20 @@ private:
     std::vector<QTimer* const*> sensorTimers;
 };
 
+// Mesa's software renderer llvmpipe (seen with Mesa 22.3) hands each frame to
+// rasteriser threads and waits on the frame's fence. A thread counts its part
+// done before it lets go of the fence's lock, but the waiting side may read
+// that count without the lock, find the frame done and free the fence while
+// the thread still uses it. The thread then writes into freed memory: the
+// process aborts on a corrupted heap, or the thread blocks for ever and no
+// frame is finished again (a window that stays blank or stops). Without
+// rasteriser threads llvmpipe rasterises on the drawing thread, where the race
+// cannot happen. Only llvmpipe reads the variable; a value the user set is
+// kept.
+void avoidRasteriserThreadRace() {
+    setenv("LP_NUM_THREADS", "0", 0);
+}
+
 bool displayCanBeOpened() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform && std::strcmp(platform, "xcb") != 0) {
@@ -101,6 +115,7 @@ QWidget* SoWin::init(const char* appName, const char* className) {
                      name ? "\"" : "");
         return nullptr;
     }
+    avoidRasteriserThreadRace();
     mainWidget = SoQt::init(appName, className);
     if (mainWidget) {
         SoDB::getSensorManager()->setChangedCallback(ignoreQueueChange, nullptr);
@@ -127,7 +142,9 @@ QWidget* SoWin::init(const char* appName, const char* className) {
     return mainWidget;
 }
 
-void SoWin::show(QWidget* widget) { SoQt::show(widget); }
+void SoWin::show(QWidget* widget) {
+    SoQt::show(widget);
+}
 
 void SoWin::setVisibilityCallback(VisibilityCallback callback, void* data) {
     visibilityCallback = callback;

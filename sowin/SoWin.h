@@ -9,7 +9,8 @@ class SoWin {
 public:
     // Opens the display and sets up the window system; gives the main window,
     // or null (with a one-line message on standard error) when no display can
-    // be opened.
+    // be opened. Mesa's software renderer is kept to the drawing thread unless
+    // LP_NUM_THREADS says otherwise.
     static QWidget* init(const char* appName, const char* className = "SoWin");
     static void show(QWidget* widget);
     // Runs until the main window is closed, or destroyed by another client.

@@ -6,14 +6,12 @@ intact copy gives no message at all."""
 import os
 import random
 import re
-import shutil
 import subprocess
 import tempfile
 
-from brennoc_e2e import BINARY, DATA_DIR, Brennoc, Xvfb, check
+from brennoc_e2e import BINARY, DESCRIPTIONS, MODEL, Brennoc, Xvfb, check, copy_data
 from test_startup import HELP_TEXT
 
-DESCRIPTIONS = ["Building/dum%d.txt" % n for n in range(1, 5)]
 # Peak memory a damaged image may add to that of the intact data.
 MEMORY_MARGIN_KB = 100 * 1024
 
@@ -43,12 +41,6 @@ def run(xvfb, runtime, what, folder=None, command=None):
     check(out == HELP_TEXT, "%s: standard output is the help text alone" % what)
     check("\x1b" not in err, "%s: no raw control character on standard error" % what)
     return err.splitlines(), peak
-
-
-def copy_data(parent, name):
-    folder = os.path.join(parent, name)
-    shutil.copytree(DATA_DIR, folder)
-    return folder
 
 
 def write(folder, name, content):
@@ -119,10 +111,7 @@ def damage_and_run(xvfb, parent):
         check(peak < normal_peak + MEMORY_MARGIN_KB, "%s: peak memory %d kB, intact %d kB"
               % (what, peak, normal_peak))
 
-    folder = copy_data(parent, "fifos")
-    for name in DESCRIPTIONS + ["models/Ufo1.wrl"]:
-        os.remove(os.path.join(folder, name))
-        os.mkfifo(os.path.join(folder, name))
+    folder = copy_data(parent, "fifos", DESCRIPTIONS + [MODEL])
     lines, _ = run(xvfb, runtime, "FIFOs for the description files and the model", folder)
     check('Model "/models/Ufo1.wrl" not read: not a regular file' in lines,
           "the model's FIFO is refused (got %r)" % lines)

@@ -5,6 +5,7 @@ BRENNOC_WM_CLOSE and BRENNOC_ARTIFACTS.
 """
 
 import os
+import shutil
 import subprocess
 import sys
 import threading
@@ -27,6 +28,22 @@ def check(condition, message):
     print("ok: " + message, flush=True)
 
 
+# The data files a damaged copy may replace.
+DESCRIPTIONS = ["Building/dum%d.txt" % n for n in range(1, 5)]
+MODEL = "models/Ufo1.wrl"
+
+
+def copy_data(parent, name, fifos=()):
+    """A copy of the data folder as parent/name, with the files named in fifos
+    replaced by FIFOs; returns its path."""
+    folder = os.path.join(parent, name)
+    shutil.copytree(DATA_DIR, folder)
+    for entry in fifos:
+        os.remove(os.path.join(folder, entry))
+        os.mkfifo(os.path.join(folder, entry))
+    return folder
+
+
 def artifact_path(name):
     os.makedirs(ARTIFACTS, exist_ok=True)
     return os.path.join(ARTIFACTS, name)
@@ -35,8 +52,9 @@ def artifact_path(name):
 class Xvfb:
     """A private X server; picks a free display number itself."""
 
-    def __init__(self, size="1024x768x24"):
+    def __init__(self, size="1024x768x24", extra_args=()):
         self.size = size
+        self.extra_args = list(extra_args)
         self.process = None
         self.display = None
 
@@ -46,7 +64,7 @@ class Xvfb:
         # and a program started in that moment finds no display.
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.size, "-nolisten", "tcp",
-             "-noreset"],
+             "-noreset"] + self.extra_args,
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -181,6 +199,7 @@ class Brennoc:
                                 "%dx%d+%d+%d" % (width, height, x, y), "+repage",
                                 "-depth", "8", "rgb:-"], text=False, timeout=60)
         if result.returncode != 0 or len(result.stdout) != width * height * 3:
+            self._check_running("a capture of its window")
             fail("could not capture the window (%s)" % result.stderr[-300:])
         return result.stdout
 
