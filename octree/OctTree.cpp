@@ -9,6 +9,8 @@
 #include <xmmintrin.h>
 #endif
 
+#include "octree/OctTreeChangeCheck.h"
+
 namespace {
 
 const char* const overflowLine =
@@ -116,6 +118,21 @@ void OctTree::copyRegion() {
 // its centre and octant 7 from the centre to its maximum, so each axis needs
 // two interval tests (those of intervalsOverlap) instead of one per octant.
 unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
+    // The SSE loads below read 16 bytes from each 12-byte copy: the fourth
+    // lane is the next copy's first value, and unusedLane's after regionMax,
+    // all inside the node. And what a descent reads stays in the node's first
+    // cache line: the list begins the second.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    static_assert(offsetof(OctTree, centre) == offsetof(OctTree, regionMin) + 3 * sizeof(float));
+    static_assert(offsetof(OctTree, regionMax) == offsetof(OctTree, centre) + 3 * sizeof(float));
+    static_assert(offsetof(OctTree, unusedLane) ==
+                  offsetof(OctTree, regionMax) + 3 * sizeof(float));
+    static_assert(offsetof(OctTree, childBlock) + sizeof(OctTree*) <= nodeAlignment);
+    static_assert(offsetof(OctTree, objects) == nodeAlignment);
+#pragma GCC diagnostic pop
+    static_assert(alignof(OctTree) == nodeAlignment && sizeof(OctTree) == 9 * nodeAlignment,
+                  "a node is nine cache lines, aligned to the first");
     const float* bMin = box.getMin().getValue();
     const float* bMax = box.getMax().getValue();
 #if defined(__SSE2__) && !defined(BRENNOC_SCALAR_OCTANTS)
@@ -176,10 +193,12 @@ struct OctTree::Move {
 };
 
 void OctTree::insert(CollisionObject record) {
+    const ChangeCheck change(*this, nullptr, record.box);
     fileRecord(record, false);
 }
 
 bool OctTree::insertAndCheck(CollisionObject record) {
+    const ChangeCheck change(*this, nullptr, record.box);
     return fileRecord(record, true);
 }
 
@@ -387,6 +406,7 @@ int OctTree::removeFromList(const SbBox3f* box) {
 }
 
 void OctTree::remove(CollisionObject record) {
+    const ChangeCheck change(*this, record.box, nullptr);
     if (removeCopies(record.box) > 0) {
         --root->recordsFiled;
     }
@@ -410,6 +430,7 @@ int OctTree::removeCopies(const SbBox3f* box) {
 }
 
 void OctTree::removeEverywhere(CollisionObject record) {
+    const ChangeCheck change(*this, record.box, nullptr);
     if (removeEverywhereBelow(record.box) > 0) {
         --root->recordsFiled;
     }
@@ -426,6 +447,7 @@ int OctTree::removeEverywhereBelow(const SbBox3f* box) {
 }
 
 bool OctTree::moveAndCheck(CollisionObject from, CollisionObject to) {
+    const ChangeCheck change(*this, from.box, to.box);
     // A leaf root, records without a box and a record moved onto its own box
     // take the two plain calls.
     if (children[7] == nullptr || from.box == nullptr || to.box == nullptr || from.box == to.box) {

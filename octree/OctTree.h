@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <new>
+#include <string>
 
 #include "octree/CollisionObject.h"
 
@@ -68,6 +69,19 @@ public:
     using LeafVisitor = void (*)(void* data, const OctTree& leaf, const SbBox3f& region);
     int walkLeaves(LeafVisitor visit, void* data) const;
 
+    // The tree's invariants as code, checked over the whole tree this node
+    // belongs to: every node's fields and private copies, each child against
+    // its parent, records only in leaves their box overlaps and in every such
+    // leaf, leaves over capacity only where no split could part their records,
+    // and the root's counters. Gives an empty string when all hold, or the
+    // first broken one and the node where it breaks ("... at root/052": the
+    // octants taken from the root).
+    std::string brokenInvariant() const;
+    // Writes the first broken invariant to standard error and aborts. Builds
+    // with BRENNOC_OCTREE_VALIDATE check after every insert, insertAndCheck,
+    // remove and move (see OctTreeValidate.cpp).
+    void validate() const;
+
     int objectCount;
     int depth;
     int nodeCapacity;
@@ -113,6 +127,9 @@ public:
 
 private:
     struct Move;
+    struct Validation;
+    class ChangeCheck;
+    friend struct OctTreeTestAccess;
 
     static bool intervalsOverlap(float pMin, float pMax, float dMin, float dMax) {
         return (dMin >= pMin && dMin < pMax) || (pMin >= dMin && pMin < dMax);
