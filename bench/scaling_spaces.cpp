@@ -32,7 +32,7 @@ struct HalfOpenHit : btBroadphaseAabbCallback {
 
 }  // namespace
 
-OctreeSpace::OctreeSpace(bool everyNode) : tree(cityRootBox()), everyNode(everyNode) {}
+OctreeSpace::OctreeSpace(Move move) : tree(cityRootBox()), move(move) {}
 
 void OctreeSpace::addStatic(const SbBox3f* box) {
     tree.insert(recordOf(box));
@@ -43,7 +43,7 @@ void OctreeSpace::addMover(int, SbBox3f* box) {
 }
 
 void OctreeSpace::removeRecord(const CollisionObject& record) {
-    if (everyNode) {
+    if (move == Move::everyNode) {
         tree.removeEverywhere(record);
     } else {
         tree.remove(record);
@@ -54,11 +54,11 @@ bool OctreeSpace::tryMove(int, SbBox3f* from, SbBox3f* to) {
     const CollisionObject old = recordOf(from);
     const CollisionObject candidate = recordOf(to);
     bool collided;
-    if (everyNode) {
+    if (move == Move::fused) {
+        collided = tree.moveAndCheck(old, candidate);
+    } else {
         removeRecord(old);
         collided = tree.insertAndCheck(candidate);
-    } else {
-        collided = tree.moveAndCheck(old, candidate);
     }
     if (!collided) {
         return false;

@@ -15,12 +15,18 @@
 
 // The simulation's own way: take the mover out, file the tried record with
 // insertAndCheck, and on a collision take that out and file the old one back.
-// The first two go in one descent (moveAndCheck, with the pruned remove) or,
-// for comparison, as removeEverywhere, the walk over every node, and then
-// insertAndCheck.
 class OctreeSpace {
 public:
-    explicit OctreeSpace(bool everyNode);
+    // How the mover is taken out and the tried record filed.
+    enum class Move {
+        // In one descent: moveAndCheck, with the pruned remove.
+        fused,
+        // The pruned remove, then insertAndCheck.
+        removeThenInsert,
+        // removeEverywhere, the walk over every node, then insertAndCheck.
+        everyNode,
+    };
+    explicit OctreeSpace(Move move);
 
     void addStatic(const SbBox3f* box);
     void addMover(int index, SbBox3f* box);
@@ -32,7 +38,7 @@ public:
 private:
     void removeRecord(const CollisionObject& record);
 
-    bool everyNode;
+    Move move;
 };
 
 // Every filed box in one list; the tried box is tested against all of them.
