@@ -145,15 +145,11 @@ void runSteps(benchmark::State& state, bool cold, const std::string& name, Args.
 
 template <bool cold>
 void octreeSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, cold, "octree", OctreeSpace::Move::fused);
-}
-template <bool cold>
-void octreeRemoveInsertSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, cold, "octree_remove_insert", OctreeSpace::Move::removeThenInsert);
+    runSteps<OctreeSpace>(state, cold, "octree", OctreeSpace::Removal::pruned);
 }
 template <bool cold>
 void octreeEveryNodeSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, cold, "octree_full_walk", OctreeSpace::Move::everyNode);
+    runSteps<OctreeSpace>(state, cold, "octree_full_walk", OctreeSpace::Removal::everyNode);
 }
 template <bool cold>
 void flatSteps(benchmark::State& state) {
@@ -194,12 +190,9 @@ int main(int argc, char** argv) {
     const Entry spaces[] = {{"flat", flatSteps<false>},
                             {"bullet", bulletSteps<false>},
                             {"octree_full_walk", octreeEveryNodeSteps<false>},
-                            {"octree_remove_insert", octreeRemoveInsertSteps<false>},
                             {"octree", octreeSteps<false>}};
     // Cold, the walk over every node and the flat list would only take time.
-    const Entry coldSpaces[] = {{"bullet", bulletSteps<true>},
-                                {"octree_remove_insert", octreeRemoveInsertSteps<true>},
-                                {"octree", octreeSteps<true>}};
+    const Entry coldSpaces[] = {{"bullet", bulletSteps<true>}, {"octree", octreeSteps<true>}};
     registerSizes(false, sizes, spaces);
     registerSizes(true, coldSizes, coldSpaces);
     city();

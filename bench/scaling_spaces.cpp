@@ -32,7 +32,7 @@ struct HalfOpenHit : btBroadphaseAabbCallback {
 
 }  // namespace
 
-OctreeSpace::OctreeSpace(Move move) : tree(cityRootBox()), move(move) {}
+OctreeSpace::OctreeSpace(Removal removal) : tree(cityRootBox()), removal(removal) {}
 
 void OctreeSpace::addStatic(const SbBox3f* box) {
     tree.insert(recordOf(box));
@@ -43,7 +43,7 @@ void OctreeSpace::addMover(int, SbBox3f* box) {
 }
 
 void OctreeSpace::removeRecord(const CollisionObject& record) {
-    if (move == Move::everyNode) {
+    if (removal == Removal::everyNode) {
         tree.removeEverywhere(record);
     } else {
         tree.remove(record);
@@ -53,14 +53,8 @@ void OctreeSpace::removeRecord(const CollisionObject& record) {
 bool OctreeSpace::tryMove(int, SbBox3f* from, SbBox3f* to) {
     const CollisionObject old = recordOf(from);
     const CollisionObject candidate = recordOf(to);
-    bool collided;
-    if (move == Move::fused) {
-        collided = tree.moveAndCheck(old, candidate);
-    } else {
-        removeRecord(old);
-        collided = tree.insertAndCheck(candidate);
-    }
-    if (!collided) {
+    removeRecord(old);
+    if (!tree.insertAndCheck(candidate)) {
         return false;
     }
     removeRecord(candidate);

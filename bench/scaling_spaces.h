@@ -17,16 +17,14 @@
 // insertAndCheck, and on a collision take that out and file the old one back.
 class OctreeSpace {
 public:
-    // How the mover is taken out and the tried record filed.
-    enum class Move {
-        // In one descent: moveAndCheck, with the pruned remove.
-        fused,
-        // The pruned remove, then insertAndCheck.
-        removeThenInsert,
-        // removeEverywhere, the walk over every node, then insertAndCheck.
+    // How the mover's records are taken out.
+    enum class Removal {
+        // remove, descending only where the box overlaps.
+        pruned,
+        // removeEverywhere, the walk over every node, for comparison.
         everyNode,
     };
-    explicit OctreeSpace(Move move);
+    explicit OctreeSpace(Removal removal);
 
     void addStatic(const SbBox3f* box);
     void addMover(int index, SbBox3f* box);
@@ -38,7 +36,7 @@ public:
 private:
     void removeRecord(const CollisionObject& record);
 
-    Move move;
+    Removal removal;
 };
 
 // Every filed box in one list; the tried box is tested against all of them.

@@ -15,15 +15,7 @@ public:
     explicit OctTree(SbBox3f box);
     OctTree(OctTree* parent, SbBox3f box);
     // Nodes live as long as their root; the program's root lives to the end.
-    // The eight children of a split are one block (see split).
-    ~OctTree() {
-        if (children[0] != nullptr) {
-            for (OctTree* child : children) {
-                child->~OctTree();
-            }
-            ::operator delete(children[0], std::align_val_t(nodeAlignment));
-        }
-    }
+    ~OctTree() { releaseChildBlock(); }
     OctTree(const OctTree&) = delete;
     OctTree& operator=(const OctTree&) = delete;
 
@@ -54,9 +46,6 @@ public:
     // holds two overlapping records.
     bool insertAndCheck(CollisionObject record);
     OctTree* findCollidingNode(OctTree* node);
-    // A move: remove(from) and then insertAndCheck(to), with the same result
-    // and the same tree, in one descent where the two boxes share nodes.
-    bool moveAndCheck(CollisionObject from, CollisionObject to);
 
     // Nodes in this node's subtree, this node included.
     int nodeCount() const;
@@ -126,7 +115,6 @@ public:
     static constexpr int defaultNodesPerRecord = 32;
 
 private:
-    struct Move;
     struct Validation;
     class ChangeCheck;
     friend struct OctTreeTestAccess;
@@ -141,11 +129,16 @@ private:
     void copyRegion();
     // Bit k set when boxesOverlap(octants[k], box) holds.
     unsigned overlappedOctants(const SbBox3f& box) const;
-    bool fileRecord(const CollisionObject& record, bool check);
-    bool file(const CollisionObject& record, bool check, Move* move = nullptr);
-    bool fileMoving(Move& move);
+    bool reachesRegion(const SbBox3f& box) const;
+    // Filing, one step each: file takes one of the four after it (pass the
+    // record on to the children, keep it in this leaf, refuse it at maxDepth
+    // with the overflow line, or split the leaf and hand everything down).
+    bool file(const CollisionObject& record, bool check);
+    bool handDown(const CollisionObject& record, bool check);
+    bool keep(const CollisionObject& record, bool check);
+    static void refuseAtMaxDepth();
+    bool splitAndHandDown(const CollisionObject& record, bool check);
     bool leafCollides();
-    bool handDown(const CollisionObject& record, bool check, Move* move);
     int removeCopies(const SbBox3f* box);
     int removeEverywhereBelow(const SbBox3f* box);
     int removeFromList(const SbBox3f* box);
@@ -156,4 +149,19 @@ private:
     // its records only meet still lets it split.
     static constexpr int meetingLevels = 4;
     void split();
+
+    // The eight children of a split are one block aligned to cache lines,
+    // made here and given back here alone (by the destructor).
+    static OctTree* allocateChildBlock() {
+        return static_cast<OctTree*>(
+            ::operator new(8 * sizeof(OctTree), std::align_val_t(nodeAlignment)));
+    }
+    void releaseChildBlock() {
+        if (children[0] != nullptr) {
+            for (OctTree* child : children) {
+                child->~OctTree();
+            }
+            ::operator delete(children[0], std::align_val_t(nodeAlignment));
+        }
+    }
 };

@@ -74,7 +74,7 @@ set ylabel "microseconds per step (median of 3)"
 set title "One step of every mover over the city"
 plot "$results/scaling.csv" skip 1 using 1:4 with linespoints title "OctTree, remove visiting every node", \
      "" skip 1 using 1:2 with linespoints title "flat list, all pairs", \
-     "" skip 1 using 1:5 with linespoints lc 3 title "OctTree (pruned remove, moveAndCheck)", \
+     "" skip 1 using 1:5 with linespoints lc 3 title "OctTree (pruned remove, then insertAndCheck)", \
      "" skip 1 using 1:3 with linespoints lc 4 title "Bullet btDbvtBroadphase", \
      "$results/scaling_cold.csv" skip 1 using 1:3 with linespoints lc 3 dt 2 title "OctTree, caches flushed between steps", \
      "" skip 1 using 1:2 with linespoints lc 4 dt 2 title "Bullet, caches flushed between steps"

@@ -122,11 +122,12 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
     const SbVec3f next = positionOf(object) + object.velocity;
     SbBox3f* tried = boxAround(next, craftHalfExtent);
     const CollisionObject candidate = craftRecord(next, tried, &object);
-    // The old record out and the tried one in, in one descent.
+    // The old record out and the tried one in.
     bool collided;
     {
         OctreeTime timed;
-        collided = octree->moveAndCheck(record.copy(), candidate.copy());
+        octree->remove(record.copy());
+        collided = octree->insertAndCheck(candidate.copy());
     }
     if (!collided) {
         // The tree's copies of the old box went with the move above.
@@ -193,7 +194,8 @@ bool moveCamera(float frameFactor) {
     bool collided;
     {
         OctreeTime timed;
-        collided = octree->moveAndCheck(cameraObject->copy(), candidate->copy());
+        octree->remove(cameraObject->copy());
+        collided = octree->insertAndCheck(candidate->copy());
     }
     if (!collided) {
         camera->position.setValue(next);
