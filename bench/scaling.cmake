@@ -10,6 +10,7 @@ if(NOT SCALING_BULLET_FOUND)
   return()
 endif()
 add_executable(bench_scaling ${CMAKE_CURRENT_SOURCE_DIR}/scaling_main.cpp
-                             ${CMAKE_CURRENT_SOURCE_DIR}/scaling_spaces.cpp)
+                             ${CMAKE_CURRENT_SOURCE_DIR}/scaling_spaces.cpp
+                             ${CMAKE_CURRENT_SOURCE_DIR}/scaling_agreement.cpp)
 target_link_libraries(bench_scaling PRIVATE brennoc_city brennoc_octree brennoc_testsupport
                                             PkgConfig::SCALING_BULLET benchmark::benchmark)

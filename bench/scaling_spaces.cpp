@@ -32,7 +32,7 @@ struct HalfOpenHit : btBroadphaseAabbCallback {
 
 }  // namespace
 
-OctreeSpace::OctreeSpace(Removal removal) : tree(cityRootBox()), removal(removal) {}
+OctreeSpace::OctreeSpace(Move move) : tree(cityRootBox()), move(move) {}
 
 void OctreeSpace::addStatic(const SbBox3f* box) {
     tree.insert(recordOf(box));
@@ -43,7 +43,7 @@ void OctreeSpace::addMover(int, SbBox3f* box) {
 }
 
 void OctreeSpace::removeRecord(const CollisionObject& record) {
-    if (removal == Removal::everyNode) {
+    if (move == Move::fourCallsEveryNode) {
         tree.removeEverywhere(record);
     } else {
         tree.remove(record);
@@ -53,6 +53,9 @@ void OctreeSpace::removeRecord(const CollisionObject& record) {
 bool OctreeSpace::tryMove(int, SbBox3f* from, SbBox3f* to) {
     const CollisionObject old = recordOf(from);
     const CollisionObject candidate = recordOf(to);
+    if (move == Move::tried) {
+        return tree.tryMove(old, candidate);
+    }
     removeRecord(old);
     if (!tree.insertAndCheck(candidate)) {
         return false;

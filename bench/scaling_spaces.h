@@ -17,14 +17,16 @@
 // insertAndCheck, and on a collision take that out and file the old one back.
 class OctreeSpace {
 public:
-    // How the mover's records are taken out.
-    enum class Removal {
-        // remove, descending only where the box overlaps.
-        pruned,
-        // removeEverywhere, the walk over every node, for comparison.
-        everyNode,
+    // How a move goes through the tree.
+    enum class Move {
+        // tryMove: the tried record is filed only if the move goes ahead.
+        tried,
+        // The four calls themselves, with the pruned remove.
+        fourCalls,
+        // The same with removeEverywhere, the walk over every node.
+        fourCallsEveryNode,
     };
-    explicit OctreeSpace(Removal removal);
+    explicit OctreeSpace(Move move);
 
     void addStatic(const SbBox3f* box);
     void addMover(int index, SbBox3f* box);
@@ -36,7 +38,7 @@ public:
 private:
     void removeRecord(const CollisionObject& record);
 
-    Removal removal;
+    Move move;
 };
 
 // Every filed box in one list; the tried box is tested against all of them.

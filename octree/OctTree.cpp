@@ -54,20 +54,6 @@ constexpr std::array<unsigned char, 64> makeOctantMasks() {
 
 constexpr std::array<unsigned char, 64> octantMasks = makeOctantMasks();
 
-// The lowest octant in a non-empty mask: walking a mask this way visits the
-// reached octants in ascending order, as a loop over all eight would.
-inline int lowestOctant(unsigned mask) {
-#if defined(__GNUC__)
-    return __builtin_ctz(mask);
-#else
-    int k = 0;
-    while (((mask >> k) & 1) == 0) {
-        ++k;
-    }
-    return k;
-#endif
-}
-
 }  // namespace
 
 OctTree::OctTree(SbBox3f box)
@@ -262,12 +248,16 @@ bool OctTree::splitAndHandDown(const CollisionObject& record, bool check) {
     return collided;
 }
 
-// The pairs of a leaf's own records, as findCollidingNode tests them.
-bool OctTree::leafCollides() {
+// The pairs of a leaf's own records, as findCollidingNode tests them; those
+// of the gone box left out.
+bool OctTree::leafCollides(const SbBox3f* gone) {
     for (int i = 0; i < objectCount - 1; ++i) {
-        const SbBox3f& first = *objects[i].box;
+        const SbBox3f* first = objects[i].box;
+        if (first == gone) {
+            continue;
+        }
         for (int j = i + 1; j < objectCount; ++j) {
-            if (boxesOverlap(first, *objects[j].box)) {
+            if (objects[j].box != gone && boxesOverlap(*first, *objects[j].box)) {
                 return true;
             }
         }

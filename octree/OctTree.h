@@ -46,6 +46,13 @@ public:
     // holds two overlapping records.
     bool insertAndCheck(CollisionObject record);
     OctTree* findCollidingNode(OctTree* node);
+    // A move that stays put when it collides: remove(from), then
+    // insertAndCheck(to), and on a collision remove(to) and insert(from),
+    // with the same answer, the same records in the same order in every leaf
+    // and the same lines printed. It decides before it changes anything, so a
+    // refused move never files the tried record (OctTreeMove.cpp); a list may
+    // then keep less spare room than the four calls would leave it.
+    bool tryMove(CollisionObject from, CollisionObject to);
 
     // Nodes in this node's subtree, this node included.
     int nodeCount() const;
@@ -129,6 +136,19 @@ private:
     void copyRegion();
     // Bit k set when boxesOverlap(octants[k], box) holds.
     unsigned overlappedOctants(const SbBox3f& box) const;
+    // The lowest octant in a non-empty mask: walking a mask this way visits
+    // the reached octants in ascending order, as a loop over all eight would.
+    static int lowestOctant(unsigned mask) {
+#if defined(__GNUC__)
+        return __builtin_ctz(mask);
+#else
+        int k = 0;
+        while (((mask >> k) & 1) == 0) {
+            ++k;
+        }
+        return k;
+#endif
+    }
     bool reachesRegion(const SbBox3f& box) const;
     // Filing, one step each: file takes one of the four after it (pass the
     // record on to the children, keep it in this leaf, refuse it at maxDepth
@@ -138,7 +158,13 @@ private:
     bool keep(const CollisionObject& record, bool check);
     static void refuseAtMaxDepth();
     bool splitAndHandDown(const CollisionObject& record, bool check);
-    bool leafCollides();
+    bool leafCollides(const SbBox3f* gone = nullptr);
+    // A move, decided before anything changes (tryMove).
+    struct Trial;
+    bool tryFiling(Trial& trial);
+    bool moveByFourCalls(const CollisionObject& from, const CollisionObject& to);
+    void refile(const CollisionObject& record);
+    void refileBelow(const CollisionObject& record);
     int removeCopies(const SbBox3f* box);
     int removeEverywhereBelow(const SbBox3f* box);
     int removeFromList(const SbBox3f* box);

@@ -122,12 +122,13 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
     const SbVec3f next = positionOf(object) + object.velocity;
     SbBox3f* tried = boxAround(next, craftHalfExtent);
     const CollisionObject candidate = craftRecord(next, tried, &object);
-    // The old record out and the tried one in.
+    // The old record out and the tried one in; on a collision the old box is
+    // filed back under a record of the craft's present position.
     bool collided;
     {
         OctreeTime timed;
-        octree->remove(record.copy());
-        collided = octree->insertAndCheck(candidate.copy());
+        collided =
+            octree->tryMove(craftRecord(positionOf(object), record.box, &object), candidate.copy());
     }
     if (!collided) {
         // The tree's copies of the old box went with the move above.
@@ -143,11 +144,6 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
         tellMoveObserver(candidate, false);
     } else {
         tellMoveObserver(candidate, true);
-        {
-            OctreeTime timed;
-            octree->remove(candidate.copy());
-            octree->insert(craftRecord(positionOf(object), record.box, &object));
-        }
         delete tried;
         object.velocity.setValue(0, 0, 0);
         object.steering = false;
@@ -194,8 +190,7 @@ bool moveCamera(float frameFactor) {
     bool collided;
     {
         OctreeTime timed;
-        octree->remove(cameraObject->copy());
-        collided = octree->insertAndCheck(candidate->copy());
+        collided = octree->tryMove(cameraObject->copy(), candidate->copy());
     }
     if (!collided) {
         camera->position.setValue(next);
@@ -207,11 +202,6 @@ bool moveCamera(float frameFactor) {
     }
     tellMoveObserver(*candidate, true);
     cameraVelocity.setValue(0, 0, 0);
-    {
-        OctreeTime timed;
-        octree->remove(candidate->copy());
-        octree->insert(cameraObject->copy());
-    }
     delete candidate->box;
     delete candidate;
     return false;
