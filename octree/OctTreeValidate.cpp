@@ -205,34 +205,17 @@ struct OctTree::Validation {
         return true;
     }
 
-    // After a change: the nodes the box reaches, their lists, and the box's
-    // copies in the leaves (as copies below).
-    bool along(const OctTree& node, const SbBox3f* box, bool filed) {
-        if (node.objectCount != node.objects.getLength()) {
+    // Every leaf the box overlaps below node holds a copy of it (filed), or
+    // none does; a full leaf at maxDepth refuses records, so it may lack one.
+    // With lists, after a change, also the lists of the nodes on the way.
+    bool copies(const OctTree& node, const SbBox3f* box, bool filed, bool lists = false) {
+        if (lists && node.objectCount != node.objects.getLength()) {
             return fail("objectCount differs from the list's length");
         }
         if (node.childBlock == nullptr) {
-            return leaf(node) && copies(node, box, filed);
-        }
-        if (node.objects.getLength() != 0) {
-            return fail("an inner node holds records");
-        }
-        for (int k = 0; k < 8; ++k) {
-            if (OctTree::boxesOverlap(node.octants[k], *box)) {
-                path.push_back(static_cast<char>('0' + k));
-                if (!along(node.childBlock[k], box, filed)) {
-                    return false;
-                }
-                path.pop_back();
+            if (lists && !leaf(node)) {
+                return false;
             }
-        }
-        return true;
-    }
-
-    // Every leaf the box overlaps holds a copy of it (filed), or none does. A
-    // full leaf at maxDepth refuses records, so it may lack one.
-    bool copies(const OctTree& node, const SbBox3f* box, bool filed) {
-        if (node.childBlock == nullptr) {
             const bool held = holds(node, box);
             if (filed && !held && node.depth != node.maxDepth) {
                 return fail("a leaf the box overlaps lacks its copy");
@@ -242,10 +225,13 @@ struct OctTree::Validation {
             }
             return true;
         }
+        if (lists && node.objects.getLength() != 0) {
+            return fail("an inner node holds records");
+        }
         for (int k = 0; k < 8; ++k) {
             if (OctTree::boxesOverlap(node.octants[k], *box)) {
                 path.push_back(static_cast<char>('0' + k));
-                if (!copies(node.childBlock[k], box, filed)) {
+                if (!copies(node.childBlock[k], box, filed, lists)) {
                     return false;
                 }
                 path.pop_back();
@@ -401,8 +387,8 @@ OctTree::ChangeCheck::~ChangeCheck() {
 bool OctTree::ChangeCheck::changedPartsHold(Validation& check) const {
     const OctTree& root = check.root;
     if (!check.rootFields() ||
-        (removed && removed != filed && !check.along(root, removed, false)) ||
-        (filed && !check.along(root, filed, true))) {
+        (removed && removed != filed && !check.copies(root, removed, false, true)) ||
+        (filed && !check.copies(root, filed, true, true))) {
         return false;
     }
     int created = 0;
