@@ -14,6 +14,10 @@ unsigned long ticks = 0;
 
 unsigned long frameTickCount() { return ticks; }
 
+void restartFrameTick() {
+    lastTickTime = SbTime::zero();
+}
+
 void frameTick(void*, SoSensor* sensor) {
     SoOneShotSensor* tick = static_cast<SoOneShotSensor*>(sensor);
     SbTime now = SbTime::getTimeOfDay();

@@ -22,6 +22,12 @@ void clearPressesSinceStep() {
     }
 }
 
+void releaseHeldKeys() {
+    for (KeyState& row : KeyStateTable) {
+        row.pressed = false;
+    }
+}
+
 void onKeyboardEvent(void*, SoEventCallback* node) {
     const SoEvent* event = node->getEvent();
     for (KeyState& row : KeyStateTable) {

@@ -40,6 +40,11 @@ bool keyDown(KeyRow row);
 // Called by the step once it has read every row.
 void clearPressesSinceStep();
 
+// Counts every held key as released: called when the window loses the keyboard
+// focus, after which the keys' releases go to another window. A press since
+// the previous step still acts in the next step, once.
+void releaseHeldKeys();
+
 // Records presses and releases of the watched keys; every keyboard event is
 // marked handled.
 void onKeyboardEvent(void* userData, SoEventCallback* node);

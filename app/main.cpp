@@ -6,13 +6,17 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/sensors/SoOneShotSensor.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/FrameTick.h"
 #include "app/Globals.h"
 #include "app/KeyStateTable.h"
+#include "app/MachineLine.h"
+#include "app/StandardStreams.h"
 #include "city/DataFiles.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
@@ -86,7 +90,7 @@ double perSecond(unsigned long count, const SbTime& from, const SbTime& to) {
 
 void reportFrameStats() {
     const unsigned long ticks = frameTickCount();
-    std::fprintf(
+    printMachineLine(
         stderr,
         "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
         " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f\n",
@@ -111,15 +115,33 @@ SbBool octreeOverlayKey(void* data, const SoEvent* event) {
     return TRUE;
 }
 
+// While the window is unmapped the main loop neither ticks nor draws; the
+// pause is not integrated as one step when it carries on.
+void onVisibilityChange(void*, SbBool visible) {
+    if (visible) {
+        restartFrameTick();
+    }
+}
+
+// Keys held when the window loses the focus are released elsewhere.
+void onFocusOut(void*) {
+    releaseHeldKeys();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    prepareStandardStreams();
     // The command line is read before anything needs a display.
     Options options;
     std::string problem;
     switch (parseOptions(argc, argv, options, problem)) {
         case OptionsAction::showHelp:
-            std::fputs(usageText(), stdout);
+            if (std::fputs(usageText(), stdout) == EOF || std::fflush(stdout) != 0) {
+                std::fprintf(stderr, "brennoc: the help could not be written: %s\n",
+                             std::strerror(errno));
+                return 1;
+            }
             return 0;
         case OptionsAction::fail:
             std::fprintf(stderr, "%s\n", problem.c_str());
@@ -194,9 +216,11 @@ int main(int argc, char** argv) {
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
     renderArea->setEventFilter(octreeOverlayKey, octreeOverlay);
+    renderArea->setFocusOutCallback(onFocusOut, nullptr);
     renderArea->setTitle("Brennoc");
     renderArea->show();
     SoWin::show(mainWindow);
+    SoWin::setVisibilityCallback(onVisibilityChange, nullptr);
 
     if (options.octreeCost) {
         octreeTiming = true;

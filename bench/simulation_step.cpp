@@ -118,7 +118,9 @@ void allPairsStep() {
                 object.currentPosition[axis] = next[axis];
             }
             object.transform.setTranslate(next);
-            object.transformNode->matrix.setValue(object.transform);
+            if (object.transformNode) {
+                object.transformNode->matrix.setValue(object.transform);
+            }
         } else {
             delete tried;
             object.velocity.setValue(0, 0, 0);
@@ -126,6 +128,7 @@ void allPairsStep() {
         }
         advanceOrbitPhase();
     }
+    cityBuilder.showFlyingObjects();
 
     accelerateCamera(frameFactor);
     const SbVec3f cameraHalf(0.05f, 0.05f, 0.05f);

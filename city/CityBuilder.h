@@ -6,6 +6,7 @@ class CollisionObject;
 class ElementGrid;
 class OctTree;
 class SoSeparator;
+class SoSwarm;
 
 // Builds the world once at start-up: surroundings, city layout, flying craft.
 // Each operation is defined beside what it builds: buildEnvironment in
@@ -20,8 +21,14 @@ public:
 
     void buildEnvironment(SoSeparator* root, OctTree& tree);
     void generateCity(OctTree& tree);
+    // Up to ten craft each get a subtree of their own under the group. More
+    // are released over a block that grows with their count (CraftRelease)
+    // and drawn by one SoSwarm node added to the group, kept in swarm.
     void createFlyingObjects(int kind, int count, SoSeparator* group, OctTree& tree);
     void addCityToScene(SoSeparator* root);
+    // Shows the craft drawn by swarm where their records now are: one edit
+    // of the node, after a step has moved them. Does nothing without a swarm.
+    void showFlyingObjects();
 
     ElementGrid* grid;
     // Seed of the city's and the craft's draws. -1 (or any negative value)
@@ -31,4 +38,11 @@ public:
     // its tear-down deletes them after the main loop, or the simulation step
     // does before Escape ends the process.
     SbList<CollisionObject*> flyingObjects;
+    // The node that draws the craft from swarmFirst on in flyingObjects, or
+    // null. It belongs to the group it was added to.
+    SoSwarm* swarm = nullptr;
+    int swarmFirst = 0;
+
+private:
+    void releaseSwarm(int kind, int count, SoSeparator* group, OctTree& tree);
 };

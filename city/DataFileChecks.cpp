@@ -148,10 +148,10 @@ std::string imageFault(const std::string& path) {
     if (!known) {
         return "not an image of a known format (JPEG, PNG, GIF, BMP, TIFF or SGI)";
     }
-    if (width > maxImageSide || height > maxImageSide || width * height > maxImagePixels) {
+    if (width > maxImageFileSide || height > maxImageFileSide || width * height > maxImagePixels) {
         return std::to_string(width) + " x " + std::to_string(height) +
                " pixels, over the limit of " + std::to_string(maxImagePixels) + " pixels (" +
-               std::to_string(maxImageSide) + " a side)";
+               std::to_string(maxImageFileSide) + " a side)";
     }
     return std::string();
 }

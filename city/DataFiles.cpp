@@ -8,7 +8,11 @@
 #include <Inventor/lists/SbStringList.h>
 #include <Inventor/nodes/SoFile.h>
 #include <Inventor/nodes/SoTexture2.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -23,12 +27,43 @@ namespace {
 
 // One decoded image per file, shared by every texture node that names it.
 struct DecodedImage {
-    std::string fault;  // why it was refused; empty when read
+    std::string fault;   // why it was refused; empty when read
+    std::string damage;  // what the decoder said of a damaged file it decoded
     SbImage image;
 };
 
 std::map<std::string, std::unique_ptr<DecodedImage>> imageCache;
 bool decoding = false;
+
+// Decodes the file into image and returns the first line the decoder wrote on
+// standard error meanwhile. Decoders print their own warnings there (libjpeg
+// says a truncated file's "Corrupt JPEG data" a dozen times), naming no file.
+std::string readImageQuietly(SbImage& image, const std::string& path) {
+    std::fflush(stderr);
+    const int captured = memfd_create("decoder messages", MFD_CLOEXEC);
+    const int savedStderr = captured < 0 ? -1 : fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+    const bool redirected = savedStderr >= 0 && dup2(captured, STDERR_FILENO) >= 0;
+    image.readFile(SbString(path.c_str()));
+    if (redirected) {
+        std::fflush(stderr);
+        dup2(savedStderr, STDERR_FILENO);
+    }
+    std::string said;
+    char buffer[4096];
+    ssize_t got;
+    while (redirected && said.size() < 65536 &&
+           (got = pread(captured, buffer, sizeof buffer, said.size())) > 0) {
+        said.append(buffer, got);
+    }
+    for (int fd : {savedStderr, captured}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    const size_t start = said.find_first_not_of("\n");
+    return start == std::string::npos ? std::string()
+                                      : said.substr(start, said.find('\n', start) - start);
+}
 
 const DecodedImage& decodedImage(const std::string& path) {
     std::error_code error;
@@ -43,12 +78,15 @@ const DecodedImage& decodedImage(const std::string& path) {
         if (entry->fault.empty()) {
             // Coin decodes it; this hook stays out of the way meanwhile.
             decoding = true;
-            entry->image.readFile(SbString(path.c_str()));
+            entry->damage = readImageQuietly(entry->image, path);
             decoding = false;
             SbVec2s size;
             int components = 0;
             if (!entry->image.getValue(size, components)) {
                 entry->fault = "cannot be decoded";
+                if (!entry->damage.empty()) {
+                    entry->fault += " (" + entry->damage + ")";
+                }
             }
         }
     }
@@ -72,6 +110,10 @@ SbBool readResolvedImage(const SbString& name, SbImage* image, void*) {
         printDataMessage(resolved, "Image \"" + resolved + "\" not read: " + decoded.fault);
         image->setValue(SbVec2s(0, 0), 0, nullptr);
         return TRUE;
+    }
+    if (!decoded.damage.empty()) {
+        printDataMessage(resolved, "Image \"" + resolved + "\" is damaged: " + decoded.damage +
+                                       "; drawn as far as it decodes");
     }
     SbVec2s size;
     int components = 0;

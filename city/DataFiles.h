@@ -15,7 +15,7 @@ class SoTexture2;
 // line on standard error and left out, as a missing file is.
 const long long maxDataFileBytes = 16 * 1024 * 1024;  // an image or the model
 const long long maxImagePixels = 2048 * 2048;         // width x height, decoded
-const int maxImageSide = 8192;                        // either side, in pixels
+const int maxImageFileSide = 8192;                    // either side of a file, in pixels
 const int maxModelNesting = 1000;                     // open { and [ at once
 
 // Makes Coin find such files: images through Coin's image-read hook, which

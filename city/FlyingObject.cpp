@@ -8,12 +8,15 @@
 #include <Inventor/nodes/SoSeparator.h>
 #include <Inventor/nodes/SoTexture2.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "city/CityBuilder.h"
+#include "city/CraftRelease.h"
 #include "city/DataFiles.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "swarm/SoSwarm.h"
 
 namespace {
 
@@ -23,10 +26,60 @@ int draw() {
     return std::rand() / (RAND_MAX / 32768 + 1);
 }
 
-// A colour channel from one draw: 0 stays dark, 32767 is full.
-float colourChannel() {
-    return static_cast<float>(draw()) / 32767.0f;
+// A craft's diffuse colour: three draws, blue, green, red, each component the
+// drawn integer as it stands (0 ... 32767). Any draw above 0 is more than the
+// full component of 1; the scene library packs it into 8 bits as it packs any
+// colour.
+SbColor drawCraftColour() {
+    const float blue = static_cast<float>(draw());
+    const float green = static_cast<float>(draw());
+    const float red = static_cast<float>(draw());
+    return SbColor(red, green, blue);
 }
+
+// The craft's shape, added to the group after its placement and material.
+void addCraftShape(SoGroup* group, int kind) {
+    if (kind == 1) {
+        SoTexture2* texture = new SoTexture2;
+        setTextureFile(texture, "texture/LetajiciObjekt1.jpg");
+        SoCube* cube = new SoCube;
+        cube->width = 1;
+        cube->height = 0.25f;
+        cube->depth = 1;
+        group->addChild(texture);
+        group->addChild(cube);
+    } else if (kind == 2) {
+        SoFile* model = new SoFile;
+        setModelFile(model, "/models/Ufo1.wrl");
+        group->addChild(model);
+    }
+}
+
+// Files a new craft in the tree under a box of its kind round its position;
+// returns its record.
+CollisionObject* fileCraft(int kind, FlyingObject* object, OctTree& tree) {
+    const float px = object->currentPosition[0];
+    const float py = object->currentPosition[1];
+    const float pz = object->currentPosition[2];
+    SbBox3f* box;
+    if (kind == 1) {
+        box = new SbBox3f(px - 0.5f, py - 0.25f, pz - 0.5f, px + 0.5f, py + 0.25f, pz + 0.5f);
+    } else {
+        // Not centred on the craft: x from -0.5 to +0.25, z from 0 to +0.5.
+        box = new SbBox3f(px - 0.5f, py - 0.25f, pz, px + 0.25f, py + 0.25f, pz + 0.5f);
+    }
+    CollisionObject* letajiciObjektOctree =
+        new CollisionObject(1.0f, 0.5f, 1.0f, px, py, pz, box, object);
+    tree.insert(*letajiciObjektOctree);
+    return letajiciObjektOctree;
+}
+
+float orbitRadiusOf(int kind) {
+    return kind == 1 ? 10.0f : kind == 2 ? 5.0f : 0.0f;
+}
+
+// Up to this many craft are each drawn by a subtree of their own.
+const int separateCraftLimit = 10;
 
 }  // namespace
 
@@ -35,7 +88,7 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
     : thrustDirection(motion),
       velocity(motion),
       orbitCentre(x, y, z),
-      orbitRadius(0),
+      orbitRadius(orbitRadiusOf(kind)),
       auxFactor(auxFactor),
       thrustFactor(thrustFactor),
       kind(kind),
@@ -44,41 +97,30 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
       currentPosition{x, y, z},
       steering(true) {
     transform.setTranslate(SbVec3f(x, y, z));
-
+    // A craft of a swarm is drawn by the swarm's node: no nodes, no draws.
+    if (!group) {
+        return;
+    }
     SoSeparator* subtree = new SoSeparator;
     transformNode = new SoMatrixTransform;
     transformNode->matrix = transform;
     SoMaterial* material = new SoMaterial;
-    const float blue = colourChannel();
-    const float green = colourChannel();
-    const float red = colourChannel();
-    material->diffuseColor.setValue(red, green, blue);
+    material->diffuseColor.setValue(drawCraftColour());
 
     // Every kind keeps its placement and material under its subtree, so that
     // the group owns them; only the two known kinds add a shape.
     subtree->addChild(transformNode);
     subtree->addChild(material);
-    if (kind == 1) {
-        SoTexture2* texture = new SoTexture2;
-        setTextureFile(texture, "texture/LetajiciObjekt1.jpg");
-        SoCube* cube = new SoCube;
-        cube->width = 1;
-        cube->height = 0.25f;
-        cube->depth = 1;
-        subtree->addChild(texture);
-        subtree->addChild(cube);
-        orbitRadius = 10;
-    } else if (kind == 2) {
-        SoFile* model = new SoFile;
-        setModelFile(model, "/models/Ufo1.wrl");
-        subtree->addChild(model);
-        orbitRadius = 5;
-    }
+    addCraftShape(subtree, kind);
     group->addChild(subtree);
 }
 
 void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, OctTree& tree) {
     if (kind != 1 && kind != 2) {
+        return;
+    }
+    if (count > separateCraftLimit) {
+        releaseSwarm(kind, count, group, tree);
         return;
     }
     for (int n = 1; n <= count; ++n) {
@@ -92,19 +134,53 @@ void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, O
         const float x = static_cast<float>(r3 / 32768.0 * 25);
 
         FlyingObject* object = new FlyingObject(x, y, z, 0, 0, vekturekPohybu, kind, group);
-        const float px = object->currentPosition[0];
-        const float py = object->currentPosition[1];
-        const float pz = object->currentPosition[2];
-        SbBox3f* box;
-        if (kind == 1) {
-            box = new SbBox3f(px - 0.5f, py - 0.25f, pz - 0.5f, px + 0.5f, py + 0.25f, pz + 0.5f);
-        } else {
-            // Not centred on the craft: x from -0.5 to +0.25, z from 0 to +0.5.
-            box = new SbBox3f(px - 0.5f, py - 0.25f, pz, px + 0.25f, py + 0.25f, pz + 0.5f);
-        }
-        CollisionObject* letajiciObjektOctree =
-            new CollisionObject(1.0f, 0.5f, 1.0f, px, py, pz, box, object);
-        tree.insert(*letajiciObjektOctree);
-        flyingObjects.append(letajiciObjektOctree);
+        flyingObjects.append(fileCraft(kind, object, tree));
     }
+}
+
+void CityBuilder::releaseSwarm(int kind, int count, SoSeparator* group, OctTree& tree) {
+    if (SoSwarm::getClassTypeId() == SoType::badType()) {
+        SoSwarm::initClass();
+    }
+    SoSwarm* node = new SoSwarm;
+    SoGroup* shape = new SoGroup;
+    addCraftShape(shape, kind);
+    node->model = shape;
+    node->position.setNum(count);
+    node->diffuseColor.setNum(count);
+    SbVec3f* at = node->position.startEditing();
+    SbColor* colour = node->diffuseColor.startEditing();
+
+    // The same six draws a craft as for ten, in the same order.
+    const CraftRelease release(count);
+    swarmFirst = flyingObjects.getLength();
+    for (int n = 0; n < count; ++n) {
+        const int r1 = draw();
+        const int r2 = draw();
+        const int r3 = draw();
+        at[n] = release.position(n, r1, r2, r3);
+        FlyingObject* object =
+            new FlyingObject(at[n][0], at[n][1], at[n][2], 0, 0, SbVec3f(0, 0, 0), kind, nullptr);
+        colour[n] = drawCraftColour();
+        flyingObjects.append(fileCraft(kind, object, tree));
+    }
+    node->position.finishEditing();
+    node->diffuseColor.finishEditing();
+    group->addChild(node);
+    swarm = node;
+}
+
+void CityBuilder::showFlyingObjects() {
+    if (!swarm) {
+        return;
+    }
+    const int count = std::min(swarm->position.getNum(), flyingObjects.getLength() - swarmFirst);
+    SbVec3f* at = swarm->position.startEditing();
+    for (int i = 0; i < count; ++i) {
+        const CollisionObject* record = flyingObjects[swarmFirst + i];
+        if (record && record->owner) {
+            at[i].setValue(record->owner->currentPosition);
+        }
+    }
+    swarm->position.finishEditing();
 }

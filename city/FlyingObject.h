@@ -8,8 +8,11 @@ class SoSeparator;
 // Motion state and scene nodes of one flying craft.
 class FlyingObject {
 public:
-    FlyingObject(float x, float y, float z, float auxFactor, float thrustFactor,
-                 SbVec3f motion, int kind, SoSeparator* group);
+    // Builds the craft's subtree under group and draws its colour; with a
+    // null group (a craft of a swarm, drawn by the swarm's node) it builds no
+    // nodes, draws nothing and leaves transformNode null.
+    FlyingObject(float x, float y, float z, float auxFactor, float thrustFactor, SbVec3f motion,
+                 int kind, SoSeparator* group);
 
     SbVec3f thrustDirection;
     SbVec3f velocity;

@@ -15,18 +15,18 @@ namespace {
 const unsigned char barTexel[TEXTURE_COMPONENTS] = {0, 128, 255, 255};
 const unsigned char backgroundTexel[TEXTURE_COMPONENTS] = {0, 0, 128, 128};
 
-// Keeps the image within common texture limits and within the image field's
-// 16-bit size, whatever dataScale a file or caller sets (0 would make the
-// counts infinite).
-const int maxImageSide = 4096;
+// Keeps the image the graph draws into within common texture limits and within
+// the image field's 16-bit size, whatever dataScale a file or caller sets (0
+// would make the counts infinite).
+const int maxGraphImageSide = 4096;
 
 // x rounded to the nearest whole number, with anything not positive as 0.
 int roundedCount(float x) {
     if (!(x > 0)) {
         return 0;
     }
-    if (x >= maxImageSide) {
-        return maxImageSide;
+    if (x >= maxGraphImageSide) {
+        return maxGraphImageSide;
     }
     return static_cast<int>(x + 0.5f);
 }

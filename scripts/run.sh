@@ -26,7 +26,10 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 export DISPLAY=":$(head -n1 "$numberfile")"
+# The hint starts on a line of its own: the program's help text ends without a
+# line feed, and the terminal may hold text without one.
 cat >&2 <<MSG
+
 No DISPLAY is set, so Brennoc runs on the virtual display $DISPLAY (Xvfb).
   Screenshot:  DISPLAY=$DISPLAY import -window root brennoc.png
   Keys:        DISPLAY=$DISPLAY xdotool search --sync --onlyvisible --name '^Brennoc\$' key e

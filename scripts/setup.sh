@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake g++ pkg-config
-    libcoin-dev libsoqt520-dev libsimage-dev qtbase5-dev libx11-dev
+    libcoin-dev libsoqt520-dev libsimage-dev qtbase5-dev libx11-dev libxcb1-dev
     libgl1-mesa-dri libglx-mesa0
     googletest libgtest-dev libbenchmark-dev libbullet-dev
-    xvfb xauth xdotool imagemagick python3 gnuplot-nox
+    xvfb xauth xdotool imagemagick python3 gnuplot-nox locales
     clang libclang-rt-14-dev
 )
 

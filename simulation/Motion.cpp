@@ -159,6 +159,8 @@ void moveFlyingObjects(float frameFactor) {
         }
         advanceOrbitPhase();
     }
+    // A swarm's craft have no transform node each: the swarm is shown once.
+    cityBuilder.showFlyingObjects();
 }
 
 void rebuildCameraObject() {

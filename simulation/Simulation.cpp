@@ -8,6 +8,7 @@
 
 #include "app/Globals.h"
 #include "app/KeyStateTable.h"
+#include "app/MachineLine.h"
 #include "simulation/CameraSteering.h"
 #include "simulation/Motion.h"
 #include "simulation/SimulationState.h"
@@ -24,8 +25,8 @@ void reportCamera() {
         return;
     }
     const SbVec3f at = camera->position.getValue();
-    std::fprintf(stderr, "\ncamera at %.6f %.6f %.6f after %lu physics steps, still for %lu\n",
-                 at[0], at[1], at[2], physicsSteps, cameraStillSteps);
+    printMachineLine(stderr, "\ncamera at %.6f %.6f %.6f after %lu physics steps, still for %lu\n",
+                     at[0], at[1], at[2], physicsSteps, cameraStillSteps);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "sowin/MainWindowWatch.h"
 #include "sowin/SoWinRenderArea.h"
 
 // Xlib defines macros that clash with Qt, so it comes last.
@@ -22,6 +23,9 @@
 namespace {
 
 QWidget* mainWidget = nullptr;
+MainWindowWatch* mainWindowWatch = nullptr;
+SoWin::VisibilityCallback visibilityCallback = nullptr;
+void* visibilityData = nullptr;
 unsigned long passes = 0;
 
 // SoQt drives the scene library's sensor queues from three Qt timers of its
@@ -29,7 +33,8 @@ unsigned long passes = 0;
 // sensor that reschedules itself would fire many times per redraw. The main
 // loop below does that work itself, once per pass: the queue-change
 // notification that arms those timers is ignored, and any of them that still
-// fires is stopped. Other timers of the process run as they are.
+// fires is stopped. Other timers of the process run as they are; a SoQt whose
+// timers cannot be found is refused rather than every timer stopped.
 void ignoreQueueChange(void*) {}
 
 class SensorTimerBlocker : public QObject {
@@ -47,6 +52,9 @@ public:
         }
     }
 
+    // Whether all three timers were found.
+    bool complete() const { return sensorTimers.size() == 3; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Timer && drivesSensors(watched)) {
@@ -58,10 +66,6 @@ protected:
 
 private:
     bool drivesSensors(const QObject* object) const {
-        // A SoQt built without those names: every QTimer may be one of them.
-        if (sensorTimers.size() != 3) {
-            return qobject_cast<const QTimer*>(object) != nullptr;
-        }
         for (QTimer* const* timer : sensorTimers) {
             if (*timer && *timer == object) {
                 return true;
@@ -105,20 +109,66 @@ QWidget* SoWin::init(const char* appName, const char* className) {
         // cannot starve: push the timeout out of reach. (A zero timeout would
         // fire on every pass instead.)
         SoDB::setDelaySensorTimeout(SbTime(1.0e6));
-        qApp->installEventFilter(new SensorTimerBlocker);
+        SensorTimerBlocker* blocker = new SensorTimerBlocker;
+        if (!blocker->complete()) {
+            std::fprintf(stderr,
+                         "%s: SoQt's sensor timers (SoQtP::timerqueuetimer, idletimer and "
+                         "delaytimeouttimer) are not in this SoQt; the main loop cannot run "
+                         "without them\n",
+                         appName ? appName : "program");
+            delete blocker;
+            mainWidget = nullptr;
+            return nullptr;
+        }
+        qApp->installEventFilter(blocker);
+        mainWindowWatch = new MainWindowWatch(mainWidget);
+        qApp->installNativeEventFilter(mainWindowWatch);
     }
     return mainWidget;
 }
 
 void SoWin::show(QWidget* widget) { SoQt::show(widget); }
 
+void SoWin::setVisibilityCallback(VisibilityCallback callback, void* data) {
+    visibilityCallback = callback;
+    visibilityData = data;
+}
+
+namespace {
+
+// Closed, or destroyed by another client.
+bool mainWindowOpen() {
+    return mainWidget && mainWidget->isVisible() && mainWindowWatch &&
+           !mainWindowWatch->destroyed();
+}
+
+// An unmapped window shows nothing: the loop neither ticks nor draws, and
+// sleeps until the window system has news.
+void waitWhileUnmapped() {
+    if (visibilityCallback) {
+        visibilityCallback(visibilityData, FALSE);
+    }
+    while (mainWindowOpen() && mainWindowWatch->unmapped()) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    if (visibilityCallback && mainWindowOpen()) {
+        visibilityCallback(visibilityData, TRUE);
+    }
+}
+
+}  // namespace
+
 void SoWin::mainLoop() {
     SoSensorManager* sensors = SoDB::getSensorManager();
-    while (mainWidget && mainWidget->isVisible()) {
+    while (mainWindowOpen()) {
         ++passes;
         QApplication::processEvents(QEventLoop::AllEvents);
-        if (!mainWidget->isVisible()) {
+        if (!mainWindowOpen()) {
             break;
+        }
+        if (mainWindowWatch->unmapped()) {
+            waitWhileUnmapped();
+            continue;
         }
         sensors->processTimerQueue();
         sensors->processDelayQueue(TRUE);
@@ -126,6 +176,10 @@ void SoWin::mainLoop() {
     }
 }
 
-unsigned long SoWin::passCount() { return passes; }
+unsigned long SoWin::passCount() {
+    return passes;
+}
 
-unsigned long SoWin::redrawCount() { return SoWinRenderArea::redrawCount(); }
+unsigned long SoWin::redrawCount() {
+    return SoWinRenderArea::redrawCount();
+}

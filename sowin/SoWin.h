@@ -12,10 +12,17 @@ public:
     // be opened.
     static QWidget* init(const char* appName, const char* className = "SoWin");
     static void show(QWidget* widget);
-    // Runs until the main window is closed. Every pass delivers the window
-    // events, processes the scene library's timer and delay queues once and
-    // redraws every render area once.
+    // Runs until the main window is closed, or destroyed by another client.
+    // Every pass delivers the window events, processes the scene library's
+    // timer and delay queues once and redraws every render area once. While
+    // the main window is unmapped (minimised) the loop does none of that but
+    // waits for window events.
     static void mainLoop();
+
+    // Called with FALSE when the main loop stops ticking and drawing because
+    // the main window was unmapped, and with TRUE when it carries on.
+    using VisibilityCallback = void (*)(void* data, SbBool visible);
+    static void setVisibilityCallback(VisibilityCallback callback, void* data);
 
     // Passes of the main loop and redraws so far.
     static unsigned long passCount();

@@ -1,5 +1,6 @@
 #include "sowin/SoWinRenderArea.h"
 
+#include <QEvent>
 #include <algorithm>
 #include <vector>
 
@@ -42,6 +43,18 @@ void SoWinRenderArea::actualRedraw() {
 void SoWinRenderArea::setEventFilter(EventFilter filter, void* data) {
     eventFilter = filter;
     eventFilterData = data;
+}
+
+void SoWinRenderArea::setFocusOutCallback(FocusOutCallback callback, void* data) {
+    focusOutCallback = callback;
+    focusOutData = data;
+}
+
+void SoWinRenderArea::processEvent(QEvent* event) {
+    if (event->type() == QEvent::FocusOut && focusOutCallback) {
+        focusOutCallback(focusOutData);
+    }
+    SoQtRenderArea::processEvent(event);
 }
 
 SbBool SoWinRenderArea::processSoEvent(const SoEvent* const event) {

@@ -20,11 +20,19 @@ public:
 
     void setEventFilter(EventFilter filter, void* data);
 
+    // Called when the render area loses the keyboard focus: the releases of
+    // keys held at that moment will not come here.
+    using FocusOutCallback = void (*)(void* data);
+    void setFocusOutCallback(FocusOutCallback callback, void* data);
+
 protected:
     void actualRedraw() override;
     SbBool processSoEvent(const SoEvent* const event) override;
+    void processEvent(QEvent* event) override;
 
 private:
     EventFilter eventFilter = nullptr;
     void* eventFilterData = nullptr;
+    FocusOutCallback focusOutCallback = nullptr;
+    void* focusOutData = nullptr;
 };

@@ -39,6 +39,15 @@ TEST(FrameTick, FirstTickOnlyRecordsTheTimeLaterTicksStepOnce) {
     EXPECT_TRUE(sensor.isScheduled());
     sensor.unschedule();
 
+    // After a pause of the loop the next tick only takes the time again: the
+    // pause is no step's interval.
+    lastTickTime = SbTime::getTimeOfDay() - SbTime(30.0);
+    restartFrameTick();
+    frameTick(nullptr, &sensor);
+    EXPECT_EQ(frameTickCount(), ticksBefore + 1);
+    EXPECT_GT(lastTickTime.getValue(), previous.getValue());
+    sensor.unschedule();
+
     // A clock that went back (or did not move) gives no step and no sample;
     // the next tick measures from the new reading.
     lastTickTime = SbTime::getTimeOfDay() + SbTime(3600.0);

@@ -102,6 +102,18 @@ TEST_F(KeyboardScene, SeveralKeysAreHeldAtOnce) {
     EXPECT_TRUE(KeyStateTable[KEY_E].pressed);
 }
 
+TEST_F(KeyboardScene, LosingTheFocusReleasesHeldKeysButAFreshPressActsOnce) {
+    press(SoKeyboardEvent::Q);
+    clearPressesSinceStep();  // a step has acted on Q
+    press(SoKeyboardEvent::W);
+    releaseHeldKeys();
+    EXPECT_EQ(pressedCount(), 0);
+    EXPECT_FALSE(keyDown(KEY_Q));
+    EXPECT_TRUE(keyDown(KEY_W)) << "pressed since the last step: the next step acts on it";
+    clearPressesSinceStep();
+    EXPECT_FALSE(keyDown(KEY_W));
+}
+
 TEST_F(KeyboardScene, EveryKeyboardEventIsHandledEvenOutsideTheTable) {
     EXPECT_TRUE(press(SoKeyboardEvent::X));
     EXPECT_TRUE(release(SoKeyboardEvent::X));

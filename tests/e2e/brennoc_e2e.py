@@ -85,22 +85,24 @@ class Brennoc:
     process titled Brennoc (Qt gives its unmapped helper window and the inner
     GL windows names too). Keys, captures and the close request go to it."""
 
-    def __init__(self, xvfb, extra_env=None, display=True, args=(), cwd=None, command=None):
+    def __init__(self, xvfb, extra_env=None, display=True, args=(), cwd=None, command=None,
+                 stdout=subprocess.PIPE):
+        """stdout: where standard output goes; read like standard error when
+        it is a pipe."""
         env = xvfb.env() if xvfb else dict(os.environ)
         if not display:
             env.pop("DISPLAY", None)
         env.update(extra_env or {})
         self.xvfb = xvfb
         self.process = subprocess.Popen((command or [BINARY]) + list(args), cwd=cwd or DATA_DIR,
-                                        env=env,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                        env=env, stdout=stdout, stderr=subprocess.PIPE)
         self.window = None
         self._out = bytearray()
         self._err = bytearray()
         self._lock = threading.Lock()
         self._readers = [threading.Thread(target=self._read, args=(pipe, buf), daemon=True)
                          for pipe, buf in ((self.process.stdout, self._out),
-                                           (self.process.stderr, self._err))]
+                                           (self.process.stderr, self._err)) if pipe]
         for reader in self._readers:
             reader.start()
 
@@ -273,6 +275,13 @@ class Brennoc:
         result = self.xvfb.run([WM_CLOSE, self.window])
         if result.returncode != 0:
             fail("wm_close failed: " + result.stderr)
+
+    def cpu_ticks(self):
+        """Processor time the program has used so far, user and system, in
+        clock ticks (os.sysconf("SC_CLK_TCK") a second)."""
+        with open("/proc/%d/stat" % self.process.pid) as stat:
+            fields = stat.read().rsplit(")", 1)[1].split()
+        return int(fields[11]) + int(fields[12])
 
     def wait(self, timeout=120):
         """Waits for the end; returns (exit code, stdout bytes, stderr text)."""

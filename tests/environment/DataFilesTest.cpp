@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "EnvironmentSupport.h"
 #include "city/DataFiles.h"
@@ -193,6 +194,19 @@ TEST(DataFiles, ImagesAreDecodedOnceAndBoundedInSize) {
         EXPECT_EQ(textureSize(name, said), SbVec2s(0, 0));
         EXPECT_EQ(said, "");
     }
+
+    // A truncated JPEG is drawn as far as it decodes and said once, by name;
+    // the decoder's own warnings name no file and come many times.
+    const std::string half = (base / "half.jpg").string();
+    std::ifstream whole("Texture/Trava.jpg", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(whole)), {});
+    std::ofstream(half, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+    EXPECT_GT(textureSize(half, said)[0], 0);
+    EXPECT_EQ(said.rfind("Image \"" + half + "\" is damaged: ", 0), 0u) << said;
+    EXPECT_NE(said.find("JPEG"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    textureSize(half, said);
+    EXPECT_EQ(said, "");
 
     // A FIFO would block the reader for ever.
     const std::string fifo = (base / "fifo.jpg").string();

@@ -16,9 +16,11 @@
 
 #include "EnvironmentSupport.h"
 #include "city/CityBuilder.h"
+#include "city/CraftRelease.h"
 #include "city/ElementGrid.h"
 #include "city/FlyingObject.h"
 #include "octree/OctTree.h"
+#include "swarm/SoSwarm.h"
 
 namespace {
 
@@ -90,9 +92,77 @@ TEST_F(FlyingObjectTest, TenCraftDrawSixTimesEachAndAreFiledAndListedInOrder) {
         ASSERT_EQ(subtree->getNumChildren(), 3);
         EXPECT_EQ(subtree->getChild(0), static_cast<SoNode*>(record.owner->transformNode));
         const SbColor colour = static_cast<SoMaterial*>(subtree->getChild(1))->diffuseColor[0];
-        EXPECT_EQ(colour, SbColor(r[5] / 32767.0f, r[4] / 32767.0f, r[3] / 32767.0f)) << i;
+        // Each component the draw as it stands, not scaled to 0 ... 1.
+        EXPECT_EQ(colour, SbColor(float(r[5]), float(r[4]), float(r[3]))) << i;
         ASSERT_TRUE(subtree->getChild(2)->isOfType(SoFile::getClassTypeId()));
         EXPECT_EQ(static_cast<SoFile*>(subtree->getChild(2))->name.getValue(), "/models/Ufo1.wrl");
+    }
+}
+
+TEST_F(FlyingObjectTest, MoreThanTenAreOneSwarmNodeWithTheSameDrawsInTheirOwnCells) {
+    const int count = 11;
+    const std::vector<int> draws = drawsAfter(4242, 6 * count + 1);
+    CoinMessages coin;
+    builder.createFlyingObjects(2, count, root, tree);
+    EXPECT_EQ(nextDraw(), draws[6 * count]) << "exactly six draws per craft";
+    EXPECT_TRUE(coin.messages.empty()) << coin.messages.front();
+
+    ASSERT_EQ(root->getNumChildren(), 1);
+    SoSwarm* swarm = builder.swarm;
+    ASSERT_EQ(root->getChild(0), static_cast<SoNode*>(swarm));
+    ASSERT_EQ(swarm->position.getNum(), count);
+    ASSERT_EQ(swarm->diffuseColor.getNum(), count);
+    ASSERT_NE(swarm->model.getValue(), nullptr);
+    ASSERT_EQ(builder.flyingObjects.getLength(), count);
+    EXPECT_EQ(boxesInTree(tree).size(), size_t(count));
+    const CraftRelease release(count);
+    for (int i = 0; i < count; ++i) {
+        const CollisionObject& record = *builder.flyingObjects[i];
+        const SbVec3f p(record.owner->currentPosition);
+        const int* r = &draws[6 * i];
+        EXPECT_EQ(p, release.position(i, r[0], r[1], r[2])) << i;
+        EXPECT_EQ(swarm->position[i], p) << i;
+        EXPECT_EQ(swarm->diffuseColor[i], SbColor(float(r[5]), float(r[4]), float(r[3]))) << i;
+        EXPECT_EQ(record.box->getMin(), SbVec3f(p[0] - 0.5f, p[1] - 0.25f, p[2])) << i;
+        EXPECT_EQ(record.owner->transformNode, nullptr) << i;
+        EXPECT_EQ(record.owner->orbitRadius, 5);
+    }
+    // The swarm follows the records when asked to.
+    builder.flyingObjects[3]->owner->currentPosition[1] -= 2;
+    builder.showFlyingObjects();
+    EXPECT_EQ(swarm->position[3], SbVec3f(builder.flyingObjects[3]->owner->currentPosition));
+    builder.swarm = nullptr;
+}
+
+TEST(CraftRelease, CrowdsStartApartInsideTheSpaceAndAboveTheCity) {
+    for (int count : {11, 100, 1000, 10000}) {
+        const CraftRelease release(count);
+        // Every craft's reach in either of its boxes, from draws at both
+        // ends of their range and between.
+        std::vector<SbBox3f> reach;
+        for (int n = 0; n < count; ++n) {
+            const int r[3] = {n % 3 == 0 ? 0 : 32767, n % 2 ? 0 : 32767, (n * 7919) % 32768};
+            const SbVec3f p = release.position(n, r[n % 3], r[(n + 1) % 3], r[(n + 2) % 3]);
+            reach.emplace_back(p - SbVec3f(0.5f, 0.25f, 0.5f), p + SbVec3f(0.5f, 0.25f, 0.5f));
+            const SbVec3f low = reach.back().getMin(), high = reach.back().getMax();
+            EXPECT_TRUE(low[0] > -60 && low[1] > -110 && low[2] > -60 && high[0] < 60 &&
+                        high[1] < -4 && high[2] < 60)
+                << count << " craft: craft " << n << " outside the space above the city";
+        }
+        // No two reaches touch: sweep along x.
+        std::sort(reach.begin(), reach.end(),
+                  [](const SbBox3f& a, const SbBox3f& b) { return a.getMin()[0] < b.getMin()[0]; });
+        int touching = 0;
+        for (size_t i = 0; i < reach.size(); ++i) {
+            for (size_t j = i + 1; j < reach.size() && reach[j].getMin()[0] <= reach[i].getMax()[0];
+                 ++j) {
+                touching += reach[i].intersect(reach[j]) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(touching, 0) << count << " craft";
+        // The block grows with the count: at least 100 cubic units a craft.
+        const SbVec3f size = release.blockMax - release.blockMin;
+        EXPECT_GE(size[0] * size[1] * size[2], 100.0f * count) << count;
     }
 }
 

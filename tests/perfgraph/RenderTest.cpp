@@ -1,100 +1,21 @@
 // Renders the program's kind of graph in a real window on a private X server
 // and checks the pixels where it lies.
-#include <GL/gl.h>
-#include <Inventor/Qt/SoQt.h>
-#include <Inventor/Qt/SoQtRenderArea.h>
 #include <Inventor/nodes/SoSeparator.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <QCoreApplication>
-#include <chrono>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "perfgraph/SoPerfGraph.h"
+#include "tests/support/RenderWindow.h"
 
 namespace {
 
-// Starts Xvfb on a free display and points DISPLAY at it.
-class PrivateXServer : public ::testing::Environment {
-    pid_t server = -1;
-
-public:
-    void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        server = fork();
-        if (server == 0) {
-            std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                   "-nolisten", "tcp", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        // Read up to the newline: the server fails if its second write finds no reader.
-        std::string display = ":";
-        char c = 0;
-        while (read(fds[0], &c, 1) == 1 && c != '\n') {
-            display += c;
-        }
-        close(fds[0]);
-        ASSERT_GT(display.size(), 1u) << "Xvfb did not start";
-        setenv("DISPLAY", display.c_str(), 1);
-    }
-    void TearDown() override {
-        kill(server, SIGTERM);
-        waitpid(server, nullptr, 0);
-    }
-};
-::testing::Environment* const xServer = ::testing::AddGlobalTestEnvironment(new PrivateXServer);
-
-// Reads the frame buffer back after every redraw.
-class CapturingArea : public SoQtRenderArea {
-public:
-    using SoQtRenderArea::SoQtRenderArea;
-    std::vector<unsigned char> rgb;
-    SbVec2s size;
-    int frames = 0;
-
-    bool nextFrame() {
-        int seen = frames;
-        scheduleRedraw();
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (frames == seen && std::chrono::steady_clock::now() < end) {
-            QCoreApplication::processEvents();
-        }
-        return frames > seen;
-    }
-    bool near(int x, int y, int r, int g, int b) const {
-        const unsigned char* p = &rgb[(size_t(y) * size[0] + x) * 3];
-        return std::abs(p[0] - r) <= 4 && std::abs(p[1] - g) <= 4 && std::abs(p[2] - b) <= 4;
-    }
-
-protected:
-    void actualRedraw() override {
-        SoQtRenderArea::actualRedraw();
-        size = getViewportRegion().getViewportSizePixels();
-        rgb.assign(size_t(size[0]) * size[1] * 3, 0);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, size[0], size[1], GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-        ++frames;
-    }
-};
+const bool xServer = (usePrivateXServer(), true);
 
 float sample(int i) {
     return 10.0f * (i % 5 + 1);
 }  // 10 ... 50: the scale settles at 60
 
 TEST(PerfGraphRender, BarsToTheirHeightsBackgroundAboveNewestAtTheRightEdge) {
-    static int argc = 1;
-    static char name[] = "perfgraph_render";
-    static char* argv[] = {name, nullptr};
-    QWidget* window = SoQt::init(argc, argv, name, "SoWin");
-    ASSERT_NE(window, nullptr);
+    ASSERT_NE(testMainWindow(), nullptr);  // the scene library too
     SoPerfGraph::initClass();
     SoSeparator* root = new SoSeparator;
     root->ref();
@@ -107,16 +28,8 @@ TEST(PerfGraphRender, BarsToTheirHeightsBackgroundAboveNewestAtTheRightEdge) {
     for (int i = 0; i < 148; ++i) {
         graph->addValue(sample(i));
     }
-    CapturingArea* area = new CapturingArea(window);
-    area->setBackgroundColor(SbColor(0, 0, 0));
-    area->setSize(SbVec2s(800, 600));
-    area->setSceneGraph(root);
-    area->show();
-    SoQt::show(window);
-    for (int i = 0; i < 3; ++i) {  // until the window has settled
-        ASSERT_TRUE(area->nextFrame());
-    }
-    ASSERT_EQ(area->size, SbVec2s(800, 600));
+    CapturingArea* area = showScene(root);
+    ASSERT_NE(area, nullptr);
 
     // 184 x 66 pixels, 24 pixels in from the right, 18 up; 92 samples of 2
     // pixels; the bar over black as it is, the background at alpha 128 / 255.

@@ -17,7 +17,9 @@
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "simulation/Motion.h"
 #include "simulation/Simulation.h"
+#include "swarm/SoSwarm.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -135,6 +137,81 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     for (int i = 0; i < craft.getLength(); ++i) {
         delete craft[i];  // as the program's tear-down does
         cityBuilder.flyingObjects[i] = nullptr;
+    }
+    root->unref();
+}
+
+// Counts the moves the octree decides: tried, and refused.
+void countMove(void* data, const CollisionObject&, bool refused) {
+    int* counts = static_cast<int*>(data);
+    ++counts[0];
+    counts[1] += refused ? 1 : 0;
+}
+
+TEST(CityPhysicsTest, AThousandCraftStartApartAndFly) {
+    ASSERT_EQ(chdir(BRENNOC_DATA_DIR), 0);
+    SoDB::init();
+    SoSeparator* root = new SoSeparator;
+    root->ref();
+    releaseSimulationWorld();  // whatever an earlier test left
+    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    placeCameraAtStart(root);
+    cityBuilder.buildEnvironment(root, *octree);
+    cityBuilder.seed = 7;
+    cityBuilder.generateCity(*octree);
+    const int children = root->getNumChildren();
+    const int count = 1000;
+    cityBuilder.createFlyingObjects(2, count, root, *octree);
+
+    // One node draws them all.
+    ASSERT_EQ(root->getNumChildren(), children + 1);
+    ASSERT_EQ(root->getChild(children), static_cast<SoNode*>(cityBuilder.swarm));
+    const SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
+    ASSERT_EQ(craft.getLength(), count);
+    ASSERT_EQ(cityBuilder.swarm->position.getNum(), count);
+
+    // Each craft starts clear of every other box filed: craft, buildings,
+    // streets, the ground and the camera.
+    const std::map<const SbBox3f*, int> copies = copiesInTree();
+    int overlaps = 0;
+    for (int i = 0; i < count; ++i) {
+        for (const auto& other : copies) {
+            overlaps +=
+                other.first != craft[i]->box && OctTree::boxesOverlap(*craft[i]->box, *other.first);
+        }
+    }
+    EXPECT_EQ(overlaps, 0);
+
+    int moves[2] = {0, 0};
+    moveObserver = countMove;
+    moveObserverData = moves;
+    KeyStateTable[KEY_E].pressed = true;
+    const int steps = 200;
+    for (int n = 0; n < steps; ++n) {
+        simulationStep(SbTime(0.02));
+        KeyStateTable[KEY_E].pressed = false;
+    }
+    moveObserver = nullptr;
+    // Packed into the ten craft's block, nearly every move would be refused.
+    EXPECT_EQ(moves[0], steps * (count + 1));
+    EXPECT_LT(moves[1], moves[0] / 100) << "moves refused";
+    // The swarm shows where the step left the craft.
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(cityBuilder.swarm->position[i], SbVec3f(craft[i]->owner->currentPosition)) << i;
+    }
+
+    // The city's boxes are the tree's alone; they go with it.
+    std::set<const SbBox3f*> city;
+    for (const auto& entry : copiesInTree()) {
+        city.insert(entry.first);
+    }
+    for (int i = 0; i < count; ++i) {
+        city.erase(craft[i]->box);
+    }
+    city.erase(cameraObject->box);
+    releaseSimulationWorld();
+    for (const SbBox3f* box : city) {
+        delete box;
     }
     root->unref();
 }

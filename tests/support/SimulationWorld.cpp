@@ -25,11 +25,16 @@ void placeCameraAtStart(SoSeparator* root) {
 void releaseSimulationWorld() {
     SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
     for (int i = 0; i < craft.getLength(); ++i) {
-        delete craft[i]->owner;
-        delete craft[i]->box;
-        delete craft[i];
+        if (craft[i]) {  // the program's tear-down leaves null entries
+            delete craft[i]->owner;
+            delete craft[i]->box;
+            delete craft[i];
+        }
     }
     craft.truncate(0);
+    // A swarm's node goes with the scene it was added to.
+    cityBuilder.swarm = nullptr;
+    cityBuilder.swarmFirst = 0;
     if (cameraObject) {
         delete cameraObject->box;
         delete cameraObject;
