@@ -4,21 +4,17 @@
 
 #include "app/Globals.h"
 #include "perfgraph/SoPerfGraph.h"
+#include "simulation/Session.h"
 #include "simulation/Simulation.h"
 
 SbTime lastTickTime = SbTime::zero();
-
-namespace {
-unsigned long ticks = 0;
-}
-
-unsigned long frameTickCount() { return ticks; }
 
 void restartFrameTick() {
     lastTickTime = SbTime::zero();
 }
 
-void frameTick(void*, SoSensor* sensor) {
+void frameTick(void* data, SoSensor* sensor) {
+    Session& session = *static_cast<Session*>(data);
     SoOneShotSensor* tick = static_cast<SoOneShotSensor*>(sensor);
     SbTime now = SbTime::getTimeOfDay();
     if (lastTickTime == SbTime::zero()) {
@@ -34,8 +30,8 @@ void frameTick(void*, SoSensor* sensor) {
         tick->schedule();
         return;
     }
-    ++ticks;
-    simulationStep(interval);
+    ++session.ticks;
+    simulationStep(interval, session);
     tick->schedule();
     fpsGraph->addValue(static_cast<float>(1.0 / interval.getValue()));
 }

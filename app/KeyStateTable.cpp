@@ -3,13 +3,13 @@
 #include <Inventor/nodes/SoEventCallback.h>
 
 KeyState KeyStateTable[KEY_ROW_COUNT] = {
-    {SoKeyboardEvent::UP_ARROW, false}, {SoKeyboardEvent::DOWN_ARROW, false},
+    {SoKeyboardEvent::UP_ARROW, false},   {SoKeyboardEvent::DOWN_ARROW, false},
     {SoKeyboardEvent::LEFT_ARROW, false}, {SoKeyboardEvent::RIGHT_ARROW, false},
-    {SoKeyboardEvent::RETURN, false}, {SoKeyboardEvent::TAB, false},
-    {SoKeyboardEvent::ESCAPE, false}, {SoKeyboardEvent::SPACE, false},
-    {SoKeyboardEvent::A, false}, {SoKeyboardEvent::Z, false},
-    {SoKeyboardEvent::Q, false}, {SoKeyboardEvent::W, false},
-    {SoKeyboardEvent::E, false}, {SoKeyboardEvent::R, false},
+    {SoKeyboardEvent::RETURN, false},     {SoKeyboardEvent::TAB, false},
+    {SoKeyboardEvent::ESCAPE, false},     {SoKeyboardEvent::SPACE, false},
+    {SoKeyboardEvent::A, false},          {SoKeyboardEvent::Z, false},
+    {SoKeyboardEvent::Q, false},          {SoKeyboardEvent::W, false},
+    {SoKeyboardEvent::E, false},          {SoKeyboardEvent::R, false},
 };
 
 bool keyDown(KeyRow row) {

@@ -23,10 +23,10 @@
 #include "octreeview/OctTreeView.h"
 #include "options/Options.h"
 #include "perfgraph/SoPerfGraph.h"
-#include "simulation/Motion.h"
-#include "simulation/SimulationState.h"
+#include "simulation/Session.h"
 #include "sowin/SoWin.h"
 #include "sowin/SoWinRenderArea.h"
+#include "spatialindex/IndexSet.h"
 
 namespace {
 
@@ -60,59 +60,67 @@ SoPerfGraph* newGraph(float positionY) {
     return graph;
 }
 
-// With BRENNOC_FRAME_STATS set, the process reports at its end (also when
-// Escape ends it) how the loop ran: its passes, ticks and redraws; its frames
-// per second (ticks over the seconds since the loop started); the physics
-// steps, their frames per second (from the first step to the last), their
-// mean cost in microseconds, the part of it spent inside octree calls, and the
-// mean of the samples the lower graph was given.
-bool frameStatsWanted() {
-    return std::getenv("BRENNOC_FRAME_STATS") != nullptr;
-}
-
-SbTime loopStart, firstPhysicsStep, lastPhysicsStep;
-unsigned long physicsSteps = 0;
-double physicsMicroseconds = 0;
-
-void countPhysicsStep(float microseconds) {
-    lastPhysicsStep = SbTime::getTimeOfDay();
-    if (physicsSteps++ == 0) {
-        firstPhysicsStep = lastPhysicsStep;
-    }
-    physicsMicroseconds += microseconds;
-    feedCostGraph(microseconds);
-}
-
+// The frame statistics: how the loop ran (its passes, ticks and redraws; its
+// frames per second, ticks over the seconds since the loop started), the
+// physics steps (their count, their frames per second from the first step to
+// the last, their mean cost in microseconds, the part of it spent inside index
+// calls, and the mean of the samples the lower graph was given), the moves
+// tried and the share accepted, and for each index the steps it was active
+// and its mean cost over them: inside its calls and the whole step.
 double perSecond(unsigned long count, const SbTime& from, const SbTime& to) {
     const double seconds = (to - from).getValue();
     return seconds > 0 ? count / seconds : 0;
 }
 
-void reportFrameStats() {
-    const unsigned long ticks = frameTickCount();
+double mean(double sum, unsigned long count) {
+    return count > 0 ? sum / count : 0.0;
+}
+
+void reportFrameStats(const Session& session) {
+    const unsigned long steps = session.physicsSteps;
+    const unsigned long moves = session.movesTried;
     printMachineLine(
         stderr,
         "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
-        " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f\n",
-        SoWin::passCount(), ticks, SoWin::redrawCount(),
-        perSecond(ticks, loopStart, SbTime::getTimeOfDay()), physicsSteps,
-        perSecond(physicsSteps > 0 ? physicsSteps - 1 : 0, firstPhysicsStep, lastPhysicsStep),
-        physicsSteps > 0 ? physicsMicroseconds / physicsSteps : 0.0,
-        physicsSteps > 0 ? octreeMicroseconds / physicsSteps : 0.0,
-        physicsSteps > 0 ? costGraphMicroseconds / physicsSteps : 0.0);
+        " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f"
+        " moves %lu accepted %.2f%%",
+        SoWin::passCount(), session.ticks, SoWin::redrawCount(),
+        perSecond(session.ticks, session.loopStart, SbTime::getTimeOfDay()), steps,
+        perSecond(steps > 0 ? steps - 1 : 0, session.firstPhysicsStep, session.lastPhysicsStep),
+        mean(session.physicsMicroseconds, steps), mean(session.indexMicroseconds, steps),
+        mean(session.graphMicroseconds, steps), moves,
+        100 * mean(double(moves - session.movesRefused), moves));
+    for (int number = 0; number < IndexSet::count; ++number) {
+        const Session::IndexFigures& figures = session.perIndex[number];
+        const char* name = session.indexes->at(number).name();
+        printMachineLine(stderr, " %s-steps %lu %s-index-us %.1f %s-step-us %.1f", name,
+                         figures.steps, name, mean(figures.indexMicroseconds, figures.steps), name,
+                         mean(figures.physicsMicroseconds, figures.steps));
+    }
+    std::fputc('\n', stderr);
 }
 
-// Key O switches the octree overlay. The scene's keyboard callback takes every
-// key event, so the render area hands events here first. The overlay watches
-// the moves only while it is on.
-SbBool octreeOverlayKey(void* data, const SoEvent* event) {
-    OctTreeView* overlay = static_cast<OctTreeView*>(data);
-    if (!overlay->handleEvent(event)) {
-        return FALSE;
+// What the render area's event filter needs: the overlay that key O switches,
+// and the session whose move observer it sets and whose keys it passes on.
+struct KeyFilter {
+    OctTreeView* overlay;
+    Session* session;
+};
+
+// Keys outside the held-key table: O switches the overlay, I the index, P
+// pauses and N steps. The scene's keyboard callback takes every key event, so
+// the render area hands events here first. The overlay watches the moves
+// only while it is on.
+SbBool runKey(void* data, const SoEvent* event) {
+    KeyFilter* filter = static_cast<KeyFilter*>(data);
+    OctTreeView* overlay = filter->overlay;
+    Session& session = *filter->session;
+    if (overlay->handleEvent(event)) {
+        session.moveObserver = overlay->isOn() ? OctTreeView::observeMove : nullptr;
+        session.moveObserverData = overlay;
+        return TRUE;
     }
-    moveObserver = overlay->isOn() ? OctTreeView::observeMove : nullptr;
-    moveObserverData = overlay;
-    return TRUE;
+    return session.handleKey(event) ? TRUE : FALSE;
 }
 
 // While the window is unmapped the main loop neither ticks nor draws; the
@@ -150,6 +158,11 @@ int main(int argc, char** argv) {
             break;
     }
 
+    // The run's own state; static, so that the report at exit can read it.
+    static Session session;
+    session.frameStats = options.frameStats || std::getenv("BRENNOC_FRAME_STATS") != nullptr;
+    session.cameraTrace = options.cameraTrace || std::getenv("BRENNOC_CAMERA_TRACE") != nullptr;
+
     putenv(soundSetting);
     // Before the window layer adds its own image reader, so that every image
     // goes through the program's checks and cache first.
@@ -167,32 +180,26 @@ int main(int argc, char** argv) {
     sceneRoot->ref();
 
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    // Everything is filed in the index the run starts with. Like the octree,
+    // the indexes live to the end of the process: the boxes of the streets
+    // and buildings are theirs to hold.
+    IndexSet& indexes = *new IndexSet(*octree);
+    indexes.choose(options.index);
+    session.indexes = &indexes;
 
-    viewDirection.setValue(0, 0, 1);
-    upDirection.setValue(0, -1, 0);
-    rightDirection.setValue(1, 0, 0);
-
-    camera = new SoPerspectiveCamera;
-    camera->farDistance = 2048;
-    camera->nearDistance = 0.05f;
-    camera->position.setValue(1.5f, -3, 1.5f);
-    camera->pointAt(camera->position.getValue() + viewDirection, upDirection);
-    sceneRoot->addChild(camera);
-
-    SbBox3f* cameraBox = new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f);
-    cameraObject = new CollisionObject(1.5f, -3, 1.5f, cameraBox);
-    octree->insert(*cameraObject);
+    startCamera(sceneRoot, indexes.active());
 
     turnWeight = 1.0f;
     turnInertia = 25.132741f;
 
-    cityBuilder.buildEnvironment(sceneRoot, *octree);
+    cityBuilder.buildEnvironment(sceneRoot, indexes.active());
     cityBuilder.seed = options.seed;
-    cityBuilder.generateCity(*octree);
-    cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, *octree);
+    cityBuilder.generateCity(indexes.active());
+    cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, indexes.active());
+    indexes.active().filedAll();
     cityBuilder.addCityToScene(sceneRoot);
 
-    tickSensor = new SoOneShotSensor(frameTick, nullptr);
+    tickSensor = new SoOneShotSensor(frameTick, &session);
     tickSensor->schedule();
 
     SoEventCallback* keyboard = new SoEventCallback;
@@ -205,7 +212,7 @@ int main(int argc, char** argv) {
     fpsGraph = newGraph(0.16f);
     sceneRoot->insertChild(fpsGraph, 0);
 
-    OctTreeView* octreeOverlay = new OctTreeView(octree);
+    OctTreeView* octreeOverlay = new OctTreeView(&indexes);
     octreeOverlay->seed = cityBuilder.seed;
     sceneRoot->addChild(octreeOverlay->getSceneGraph());
 
@@ -215,28 +222,26 @@ int main(int argc, char** argv) {
 
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
-    renderArea->setEventFilter(octreeOverlayKey, octreeOverlay);
+    KeyFilter keyFilter{octreeOverlay, &session};
+    renderArea->setEventFilter(runKey, &keyFilter);
     renderArea->setFocusOutCallback(onFocusOut, nullptr);
     renderArea->setTitle("Brennoc");
     renderArea->show();
     SoWin::show(mainWindow);
     SoWin::setVisibilityCallback(onVisibilityChange, nullptr);
 
-    if (options.octreeCost) {
-        octreeTiming = true;
-        graphOctreeShare = true;
+    session.graphIndexShare = options.octreeCost;
+    session.indexTiming = options.octreeCost || session.frameStats;
+    if (session.frameStats) {
+        // Also when Escape ends the process from inside the loop.
+        std::atexit([] { reportFrameStats(session); });
     }
-    if (frameStatsWanted()) {
-        costSink = countPhysicsStep;
-        octreeTiming = true;
-        std::atexit(reportFrameStats);
-    }
-    loopStart = SbTime::getTimeOfDay();
+    session.loopStart = SbTime::getTimeOfDay();
     SoWin::mainLoop();
 
     releaseFlyingObjectRecords();
     delete renderArea;
-    moveObserver = nullptr;
+    session.moveObserver = nullptr;
     delete octreeOverlay;
     sceneRoot->unref();
     return 0;

@@ -14,13 +14,12 @@
 #include "city/ElementGrid.h"
 #include "city/TextureSharing.h"
 #include "octree/OctTree.h"
+#include "spatialindex/OctTreeIndex.h"
 
 namespace {
 
 // Every run lays out the same city.
-void seedFixed(unsigned int) {
-    std::srand(12345);
-}
+const int citySeed = 12345;
 
 void setUp() {
     static bool done = false;
@@ -29,7 +28,6 @@ void setUp() {
         if (chdir(BRENNOC_DATA_DIR) != 0) {
             std::abort();
         }
-        layoutSeed = seedFixed;
         done = true;
     }
 }
@@ -38,8 +36,10 @@ void setUp() {
 // builder, its elements and the tree are left behind, as in the program.
 SoSeparator* unsharedCity() {
     CityBuilder* builder = new CityBuilder;
+    builder->seed = citySeed;
     OctTree* tree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    builder->generateCity(*tree);
+    OctTreeIndex filing(*tree);
+    builder->generateCity(filing);
     SoSeparator* root = new SoSeparator;
     root->ref();
     for (auto& row : builder->grid->cells) {

@@ -8,17 +8,17 @@
 #include <vector>
 
 #include "octree/OctTree.h"
+#include "spatialindex/FlatIndex.h"
+#include "spatialindex/OctTreeIndex.h"
 #include "tests/support/CityWorkload.h"
-#include "tests/support/FlatList.h"
 
 namespace {
 
 const unsigned citySeed = 7;
 
-template <class Space>
-void fileCity(Space& space) {
+void fileCity(CollisionIndex& index) {
     for (SbBox3f* box : cityBoxes(citySeed)) {
-        space.insert(CollisionObject(0, 0, 0, box));
+        index.insert(CollisionObject(0, 0, 0, box));
     }
 }
 
@@ -33,12 +33,13 @@ void reportMoves(benchmark::State& state, int craft, int collisions) {
 void BM_TreeMoves(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
     OctTree tree(cityRootBox());
-    fileCity(tree);
+    OctTreeIndex index(tree);
+    fileCity(index);
     CraftSwarm swarm(craft, citySeed);
-    swarm.fileAll(tree);
+    swarm.fileAll(index);
     int collisions = 0;
     for (auto _ : state) {
-        collisions += swarm.step(tree);
+        collisions += swarm.step(index);
     }
     reportMoves(state, craft, collisions);
     state.counters["nodes"] = tree.nodeCount();
@@ -47,7 +48,7 @@ void BM_TreeMoves(benchmark::State& state) {
 
 void BM_FlatMoves(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
-    FlatList flat;
+    FlatIndex flat(cityRootBox());
     fileCity(flat);
     CraftSwarm swarm(craft, citySeed);
     swarm.fileAll(flat);
@@ -63,9 +64,10 @@ void BM_FlatMoves(benchmark::State& state) {
 void BM_TreeRemoveWalk(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
     OctTree tree(cityRootBox());
-    fileCity(tree);
+    OctTreeIndex index(tree);
+    fileCity(index);
     CraftSwarm swarm(craft, citySeed);
-    swarm.fileAll(tree);
+    swarm.fileAll(index);
     SbBox3f absent(1, -1, 1, 2, 0, 2);
     for (auto _ : state) {
         tree.remove(CollisionObject(0, 0, 0, &absent));
@@ -78,13 +80,14 @@ void BM_TreeAfter10000Steps(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
     for (auto _ : state) {
         OctTree tree(cityRootBox());
-        fileCity(tree);
+        OctTreeIndex index(tree);
+        fileCity(index);
         const int cityNodes = tree.nodeCount();
         CraftSwarm swarm(craft, citySeed);
-        swarm.fileAll(tree);
+        swarm.fileAll(index);
         int collisions = 0;
         for (int step = 0; step < 10000; ++step) {
-            collisions += swarm.step(tree);
+            collisions += swarm.step(index);
         }
         state.counters["city_nodes"] = cityNodes;
         state.counters["nodes"] = tree.nodeCount();

@@ -18,7 +18,9 @@
 #include "octree/OctTree.h"
 #include "octreeview/OctTreeView.h"
 #include "simulation/Motion.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/IndexSet.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -37,25 +39,30 @@ void BM_OverlayFrame(benchmark::State& state) {
     SoSeparator* root = new SoSeparator;
     root->ref();
     octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    placeCameraAtStart(root);
+    resetSimulationState();
+    IndexSet indexes(*octree);
+    CollisionIndex& filing = indexes.active();
+    startCamera(root, filing);
     cameraThrust = 0.002f;
     cameraObjectStale = false;
     CityBuilder builder;
-    builder.buildEnvironment(root, *octree);
-    builder.generateCity(*octree);
-    cityBuilder.createFlyingObjects(2, craftCount, root, *octree);
+    builder.buildEnvironment(root, filing);
+    builder.generateCity(filing);
+    cityBuilder.createFlyingObjects(2, craftCount, root, filing);
 
     OctTreeView view(octree);
     view.setOn(true);
-    moveObserver = OctTreeView::observeMove;
-    moveObserverData = &view;
+    Session session;
+    session.indexes = &indexes;
+    session.moveObserver = OctTreeView::observeMove;
+    session.moveObserverData = &view;
 
     SbTime now(1000.0);
     double stepSeconds = 0;
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
-        moveFlyingObjects(1.0f);
-        moveCamera(1.0f);
+        moveFlyingObjects(1.0f, session);
+        moveCamera(1.0f, session);
         stepSeconds += secondsSince(start);
 
         now += SbTime(0.02);
@@ -70,7 +77,6 @@ void BM_OverlayFrame(benchmark::State& state) {
     state.counters["leaves"] = view.numbers().leaves;
     state.counters["refused/s"] = view.numbers().refused;
 
-    moveObserver = nullptr;
     releaseSimulationWorld();
     root->unref();
 }

@@ -8,14 +8,15 @@
 
 #include <vector>
 
-#include "perfgraph/internal/PerfGraphData.h"
 #include "perfgraph/SoPerfGraph.h"
+#include "perfgraph/internal/PerfGraphData.h"
+#include "tests/perfgraph/PerfGraphProbe.h"
 
 namespace {
 
 class BenchGraph : public SoPerfGraph {
 public:
-    PerfGraphData& record() { return *data; }
+    PerfGraphData& record() { return PerfGraphProbe::data(*this); }
 };
 
 // A laid-out graph of the program's configuration holding 112 samples.

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tests/support/CityWorkload.h"
+
 bool Agreement::check(const Key& key, const std::string& space, const Outcomes& outcomes) {
     auto found = references.find(key);
     if (found == references.end()) {
@@ -40,44 +42,25 @@ void Agreement::report() const {
     }
 }
 
-WatchedOctreeSpace::WatchedOctreeSpace() : octree(OctreeSpace::Move::fourCalls) {}
+WatchedOctreeSpace::WatchedOctreeSpace()
+    : OctreeSpace(OctreeSpace::Move::fourCalls), plain(cityRootBox()) {}
 
-void WatchedOctreeSpace::addStatic(const SbBox3f* box) {
-    octree.addStatic(box);
-    statics.push_back(box);
+void WatchedOctreeSpace::insert(const CollisionObject& record) {
+    OctreeSpace::insert(record);
+    plain.insert(record);
 }
 
-void WatchedOctreeSpace::addMover(int index, SbBox3f* box) {
-    octree.addMover(index, box);
-    if (static_cast<int>(movers.size()) <= index) {
-        movers.resize(index + 1);
+bool WatchedOctreeSpace::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+    // The flat list's own first half of the move answers whether the tried
+    // box overlaps another; its second half follows the octree's answer.
+    const bool overlapping = plain.moveAndCheck(filed, tried);
+    const bool collided = OctreeSpace::tryMove(filed, tried);
+    if (collided) {
+        plain.moveBack(tried, filed);
     }
-    movers[index] = box;
-}
-
-bool WatchedOctreeSpace::overlapsAnother(int index, const SbBox3f& tried) const {
-    for (const SbBox3f* box : statics) {
-        if (OctTree::boxesOverlap(tried, *box)) {
-            return true;
-        }
-    }
-    for (std::size_t i = 0; i < movers.size(); ++i) {
-        if (static_cast<int>(i) != index && OctTree::boxesOverlap(tried, *movers[i])) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool WatchedOctreeSpace::tryMove(int index, SbBox3f* from, SbBox3f* to) {
-    const bool overlapping = overlapsAnother(index, *to);
-    const bool collided = octree.tryMove(index, from, to);
     ++moves;
     refused += collided;
     refusedOverlapping += collided && overlapping;
     acceptedOverlapping += !collided && overlapping;
-    if (!collided) {
-        movers[index] = to;
-    }
     return collided;
 }

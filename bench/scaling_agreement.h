@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/scaling_spaces.h"
+#include "spatialindex/FlatIndex.h"
 
 // One outcome per move in the order tried: true where the move was refused.
 using Outcomes = std::vector<bool>;
@@ -56,17 +57,15 @@ private:
     std::map<Key, Reference> references;
 };
 
-// The octree with every filed box also kept in a plain list: before each move
-// the tried box is tested against every other box, as a pairwise space tests
-// it on the same state.
-class WatchedOctreeSpace {
+// The octree, its moves made by the four calls, with every filed box also
+// kept in a flat list: before each move the tried box is tested against every
+// other box, as a pairwise space tests it on the same state.
+class WatchedOctreeSpace : public OctreeSpace {
 public:
     WatchedOctreeSpace();
 
-    void addStatic(const SbBox3f* box);
-    void addMover(int index, SbBox3f* box);
-    bool tryMove(int index, SbBox3f* from, SbBox3f* to);
-    void endStep() {}
+    void insert(const CollisionObject& record) override;
+    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
 
     int moves = 0;
     // Moves the octree refused, and of them those whose tried box overlapped
@@ -78,9 +77,5 @@ public:
     int acceptedOverlapping = 0;
 
 private:
-    bool overlapsAnother(int index, const SbBox3f& tried) const;
-
-    OctreeSpace octree;
-    std::vector<const SbBox3f*> statics;
-    std::vector<const SbBox3f*> movers;
+    FlatIndex plain;
 };

@@ -24,6 +24,8 @@
 
 #include "bench/scaling_agreement.h"
 #include "bench/scaling_spaces.h"
+#include "spatialindex/DbvtIndex.h"
+#include "spatialindex/FlatIndex.h"
 #include "tests/support/CityWorkload.h"
 
 namespace {
@@ -93,17 +95,10 @@ bool disagreed = false;
 std::set<std::pair<int, int>> watched;
 bool crowdUnsound = false;
 
-void prepare(OctreeSpace&) {}
-void prepare(FlatSpace&) {}
-void prepare(BulletSpace& space) {
-    space.broadphase.optimize();
-}
-
 void addTreeCounters(benchmark::State& state, const OctreeSpace& space) {
     state.counters["tree_nodes"] = space.tree.nodeCount();
 }
-void addTreeCounters(benchmark::State&, const FlatSpace&) {}
-void addTreeCounters(benchmark::State&, const BulletSpace&) {}
+void addTreeCounters(benchmark::State&, const CollisionIndex&) {}
 
 // A space the benchmark runs: its name, whether it tests a tried box against
 // every other box (the flat list and Bullet) or by the octree's leaves, and
@@ -148,7 +143,6 @@ void runSteps(benchmark::State& state, const Family& family, SpaceKind kind, Arg
     Space space(args...);
     Movers movers(count, moverSeed, city(), family.release);
     movers.fileAll(space, city());
-    prepare(space);
     Outcomes outcomes;
     outcomes.reserve(static_cast<std::size_t>(count) * state.max_iterations);
     int collisions = 0;
@@ -185,11 +179,13 @@ void registerFamily(const Family& family) {
         std::vector<benchmark::internal::Benchmark*> runs;
         auto name = [&family](const char* space) { return std::string(family.name) + "/" + space; };
         if (family.withFlat) {
-            runs.push_back(benchmark::RegisterBenchmark(name("flat").c_str(), runSteps<FlatSpace>,
-                                                        family, SpaceKind{"flat", true}));
+            runs.push_back(benchmark::RegisterBenchmark(name("flat").c_str(),
+                                                        runSteps<FlatIndex, SbBox3f>, family,
+                                                        SpaceKind{"flat", true}, cityRootBox()));
         }
-        runs.push_back(benchmark::RegisterBenchmark(name("bullet").c_str(), runSteps<BulletSpace>,
-                                                    family, SpaceKind{"bullet", true}));
+        runs.push_back(benchmark::RegisterBenchmark(name("bullet").c_str(),
+                                                    runSteps<DbvtIndex, SbBox3f>, family,
+                                                    SpaceKind{"bullet", true}, cityRootBox()));
         if (family.withFullWalk) {
             runs.push_back(benchmark::RegisterBenchmark(
                 name("octree_full_walk").c_str(), runSteps<OctreeSpace, OctreeSpace::Move>, family,

@@ -1,80 +1,49 @@
 #pragma once
 
-// The three ways of deciding a move that the scaling benchmark compares. Each
-// files static boxes and movers, and tries a mover's move from its filed box
-// to a tried one: true when the tried box overlaps another filed box under the
-// half-open rule; on false the mover is filed under the tried box.
-
-#include <BulletCollision/BroadphaseCollision/btDbvtBroadphase.h>
-#include <Inventor/SbBox3f.h>
-
-#include <vector>
+// The ways of deciding a move that the scaling benchmark compares, each a
+// collision index over the program's region through which the movers' moves
+// are tried as the program tries them (tryMove): true when the move is
+// refused; otherwise the mover is filed under the tried box.
+//
+// - OctreeSpace: the program's octree, a move decided by the tree before it
+//   changes anything (OctTree::tryMove); for comparison also by the four calls
+//   themselves (remove, insertAndCheck, and on a collision remove and insert),
+//   with the pruned removal or the walk over every node (removeEverywhere);
+// - FlatIndex: every filed box in one list, the tried box tested against all;
+// - DbvtIndex: Bullet's dynamic AABB tree broadphase, its candidates filtered
+//   through the half-open test, the tree tidied once a step (stepDone).
 
 #include "octree/OctTree.h"
-#include "tests/support/FlatList.h"
+#include "spatialindex/OctTreeIndex.h"
 
-// The simulation's own way: take the mover out, file the tried record with
-// insertAndCheck, and on a collision take that out and file the old one back.
-class OctreeSpace {
+namespace scaling {
+
+// The tree an OctreeSpace owns, made before the index that refers to it.
+struct OwnTree {
+    OwnTree();
+    OctTree tree;
+};
+
+}  // namespace scaling
+
+class OctreeSpace : private scaling::OwnTree, public OctTreeIndex {
 public:
     // How a move goes through the tree.
     enum class Move {
-        // tryMove: the tried record is filed only if the move goes ahead.
+        // The tree's own: the tried record is filed only if the move goes.
         tried,
-        // The four calls themselves, with the pruned remove.
+        // The four calls, with the pruned remove.
         fourCalls,
-        // The same with removeEverywhere, the walk over every node.
+        // The four calls, with removeEverywhere, the walk over every node.
         fourCallsEveryNode,
     };
     explicit OctreeSpace(Move move);
 
-    void addStatic(const SbBox3f* box);
-    void addMover(int index, SbBox3f* box);
-    bool tryMove(int index, SbBox3f* from, SbBox3f* to);
-    void endStep() {}
+    void remove(const CollisionObject& record) override;
+    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
 
-    OctTree tree;
+    using OctTreeIndex::tree;
 
 private:
-    void removeRecord(const CollisionObject& record);
-
     Move move;
-};
-
-// Every filed box in one list; the tried box is tested against all of them.
-class FlatSpace {
-public:
-    void addStatic(const SbBox3f* box);
-    void addMover(int index, SbBox3f* box);
-    bool tryMove(int index, SbBox3f* from, SbBox3f* to);
-    void endStep() {}
-
-private:
-    FlatList list;
-};
-
-// Bullet's dynamic AABB tree broadphase. The tried box is queried against the
-// broadphase's trees; a candidate counts only if it overlaps under the
-// half-open rule (the tree's own test is closed, touching boxes included). An
-// accepted move updates the mover's proxy with setAabb.
-class BulletSpace {
-public:
-    BulletSpace();
-    ~BulletSpace();
-    BulletSpace(const BulletSpace&) = delete;
-    BulletSpace& operator=(const BulletSpace&) = delete;
-
-    void addStatic(const SbBox3f* box);
-    void addMover(int index, SbBox3f* box);
-    bool tryMove(int index, SbBox3f* from, SbBox3f* to);
-    // What the broadphase's own per-step collide would do to keep its tree good.
-    void endStep();
-
-    btDbvtBroadphase broadphase;
-
-private:
-    btBroadphaseProxy* addProxy(const SbBox3f* box, int group);
-
-    std::vector<btBroadphaseProxy*> proxies;
-    std::vector<btBroadphaseProxy*> moverProxies;
 };

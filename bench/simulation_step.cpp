@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "app/Globals.h"
@@ -17,7 +18,10 @@
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/IndexSet.h"
+#include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -50,8 +54,9 @@ void buildCityOnce() {
     SoSeparator* scratch = new SoSeparator;
     scratch->ref();
     OctTree tree(treeRegion);
-    cityBuilder.buildEnvironment(scratch, tree);
-    cityBuilder.generateCity(tree);
+    OctTreeIndex filing(tree);
+    cityBuilder.buildEnvironment(scratch, filing);
+    cityBuilder.generateCity(filing);
     std::map<const SbBox3f*, CollisionObject> found;
     collectRecords(&tree, found);
     for (const auto& entry : found) {
@@ -70,19 +75,24 @@ public:
         for (const CollisionObject& record : cityRecords) {
             octree->insert(record);
         }
-        placeCameraAtStart(root);
+        resetSimulationState();
+        indexes.reset(new IndexSet(*octree));
+        CollisionIndex& filing = indexes->active();
+        startCamera(root, filing);
         cameraThrust = 0.002f;
         cameraObjectStale = false;
         std::srand(1);
-        cityBuilder.createFlyingObjects(2, craftCount, root, *octree);
+        cityBuilder.createFlyingObjects(2, craftCount, root, filing);
     }
 
     ~World() {
+        indexes.reset();
         releaseSimulationWorld();
         root->unref();
     }
 
     SoSeparator* root;
+    std::unique_ptr<IndexSet> indexes;
 };
 
 bool collidesWithAny(const SbBox3f& tried, const SbBox3f* self) {
@@ -145,9 +155,9 @@ void allPairsStep() {
     }
 }
 
-void octreeStep() {
-    moveFlyingObjects(frameFactor);
-    moveCamera(frameFactor);
+void octreeStep(Session& session) {
+    moveFlyingObjects(frameFactor, session);
+    moveCamera(frameFactor, session);
 }
 
 void setCounters(benchmark::State& state, int craftCount) {
@@ -163,8 +173,10 @@ void setCounters(benchmark::State& state, int craftCount) {
 void BM_OctreeStep(benchmark::State& state) {
     const int craftCount = static_cast<int>(state.range(0));
     World world(craftCount);
+    Session session;
+    session.indexes = world.indexes.get();
     for (auto _ : state) {
-        octreeStep();
+        octreeStep(session);
     }
     state.counters["tree_nodes"] = octree->nodeCount();
     setCounters(state, craftCount);

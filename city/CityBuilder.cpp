@@ -8,14 +8,14 @@
 #include "city/CityLayout.h"
 #include "city/ElementGrid.h"
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
+#include "spatialindex/RecordFiling.h"
 
 namespace {
 
 const char* const crossingImage = "Texture/Asfalt1.jpg";
 const char* const streetImage = "Texture/Asfalt2.jpg";
 
-void addStreetTiles(const LayoutGrid plocha, ElementGrid& grid, OctTree& tree) {
+void addStreetTiles(const LayoutGrid plocha, ElementGrid& grid, RecordFiling& tree) {
     for (int j = 0; j <= 10; ++j) {
         for (int i = 0; i <= 10; ++i) {
             if (plocha[i][j] != cellStreet) {
@@ -35,7 +35,8 @@ void addStreetTiles(const LayoutGrid plocha, ElementGrid& grid, OctTree& tree) {
     }
 }
 
-void addBuildings(LayoutGrid plocha, const BuildingPass& pass, ElementGrid& grid, OctTree& tree) {
+void addBuildings(LayoutGrid plocha, const BuildingPass& pass, LayoutDraws& draws,
+                  ElementGrid& grid, RecordFiling& tree) {
     for (int j = 0; j <= 10; ++j) {
         for (int i = 0; i <= 10; ++i) {
             if (!footprintFree(plocha, i, j, pass)) {
@@ -44,7 +45,7 @@ void addBuildings(LayoutGrid plocha, const BuildingPass& pass, ElementGrid& grid
             occupyFootprint(plocha, i, j, pass);
             const float x = i - 1, z = j - 1;
             const float ex = pass.sizeI, ey = pass.height, ez = pass.sizeJ;
-            const float* colour = Barvicka[colourDraw()];
+            const float* colour = Barvicka[colourDraw(draws)];
             grid.place(i - 1, j - 1,
                        new BuildingElement(x, 0, z, ex, ey, ez,
                                            SbColor(colour[0], colour[1], colour[2]), pass.fileName),
@@ -61,24 +62,29 @@ CityBuilder::CityBuilder() : grid(new ElementGrid(10, 10)) {}
 
 CityBuilder::~CityBuilder() {}
 
-void CityBuilder::generateCity(OctTree& tree) {
+void CityBuilder::generateCity(RecordFiling& tree) {
+    LayoutDraws standard;
+    generateCity(tree, standard);
+}
+
+void CityBuilder::generateCity(RecordFiling& tree, LayoutDraws& draws) {
     if (seed < 0) {
         seed = static_cast<int>(getpid());
     }
-    layoutSeed(static_cast<unsigned int>(seed));
+    draws.seed(static_cast<unsigned int>(seed));
 
     LayoutGrid plocha, plocha2;
     clearLayout(plocha);
     clearLayout(plocha2);
-    layStreets(plocha);
-    layStreets(plocha2);
+    layStreets(plocha, draws);
+    layStreets(plocha2, draws);
     mergeStreets(plocha, plocha2);
 
     addStreetTiles(plocha, *grid, tree);
 
     blockBorder(plocha);
     for (const BuildingPass& pass : buildingPasses) {
-        addBuildings(plocha, pass, *grid, tree);
+        addBuildings(plocha, pass, draws, *grid, tree);
     }
 }
 

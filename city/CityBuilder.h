@@ -4,11 +4,13 @@
 
 class CollisionObject;
 class ElementGrid;
-class OctTree;
+class LayoutDraws;
+class RecordFiling;
 class SoSeparator;
 class SoSwarm;
 
 // Builds the world once at start-up: surroundings, city layout, flying craft.
+// Every collidable thing it builds is filed in the index it is handed.
 // Each operation is defined beside what it builds: buildEnvironment in
 // Environment.cpp, createFlyingObjects in FlyingObject.cpp, the rest in
 // CityBuilder.cpp.
@@ -19,12 +21,14 @@ public:
     // the end of the process, and the craft's records are not the builder's.
     virtual ~CityBuilder();
 
-    void buildEnvironment(SoSeparator* root, OctTree& tree);
-    void generateCity(OctTree& tree);
+    void buildEnvironment(SoSeparator* root, RecordFiling& tree);
+    // Draws from the standard rand, or from the draws given.
+    void generateCity(RecordFiling& tree);
+    void generateCity(RecordFiling& tree, LayoutDraws& draws);
     // Up to ten craft each get a subtree of their own under the group. More
     // are released over a block that grows with their count (CraftRelease)
     // and drawn by one SoSwarm node added to the group, kept in swarm.
-    void createFlyingObjects(int kind, int count, SoSeparator* group, OctTree& tree);
+    void createFlyingObjects(int kind, int count, SoSeparator* group, RecordFiling& tree);
     void addCityToScene(SoSeparator* root);
     // Shows the craft drawn by swarm where their records now are: one edit
     // of the node, after a step has moved them. Does nothing without a swarm.
@@ -44,5 +48,5 @@ public:
     int swarmFirst = 0;
 
 private:
-    void releaseSwarm(int kind, int count, SoSeparator* group, OctTree& tree);
+    void releaseSwarm(int kind, int count, SoSeparator* group, RecordFiling& tree);
 };

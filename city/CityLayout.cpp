@@ -2,28 +2,21 @@
 
 #include <cstdlib>
 
-namespace {
-
-void standardSeed(unsigned int seed) {
+void LayoutDraws::seed(unsigned int seed) {
     std::srand(seed);
 }
 
 // The layout's arithmetic assumes 15-bit draws; a wider rand keeps its high bits.
-int standardDraw() {
+int LayoutDraws::draw() {
     return std::rand() / (RAND_MAX / 32768 + 1);
 }
 
-}  // namespace
-
-void (*layoutSeed)(unsigned int) = standardSeed;
-int (*layoutDraw)() = standardDraw;
-
-int percentDraw() {
-    return layoutDraw() * 100 / 32768;
+int percentDraw(LayoutDraws& draws) {
+    return draws.draw() * 100 / 32768;
 }
 
-int colourDraw() {
-    return layoutDraw() * 8 / 32768;
+int colourDraw(LayoutDraws& draws) {
+    return draws.draw() * 8 / 32768;
 }
 
 const float Barvicka[8][3] = {
@@ -54,19 +47,19 @@ void blockBorder(LayoutGrid grid) {
     }
 }
 
-void layStreets(LayoutGrid g) {
+void layStreets(LayoutGrid g, LayoutDraws& draws) {
     for (int j = 1; j <= 9; ++j) {
         int i = 1;
         while (i <= 9) {
             if (g[i][j] != cellBlocked) {
-                const int p = percentDraw();
+                const int p = percentDraw(draws);
                 if (p < 20 && i < 8) {
                     // The second cell is taken without looking: a run is two cells at least.
                     g[i][j] = g[i + 1][j] = cellStreet;
                     g[i - 1][j + 1] = g[i][j + 1] = g[i + 1][j + 1] = cellBlocked;
                     i += 2;
                     for (;;) {
-                        const int q = percentDraw();
+                        const int q = percentDraw(draws);
                         if (q >= 80 || i >= layoutSize - 1 || g[i][j] == cellBlocked) {
                             break;
                         }

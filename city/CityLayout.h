@@ -8,14 +8,19 @@ typedef int LayoutGrid[layoutSize][layoutSize];
 enum LayoutCell { cellFree = 0, cellStreet = 1, cellBuilding = 2, cellBlocked = 3 };
 
 // The layout's random source: seeded once per city, each draw 0 … 32767.
-// Tests replace them to replay chosen draws.
-extern void (*layoutSeed)(unsigned int seed);
-extern int (*layoutDraw)();
+// This one is the standard rand, seeded with srand, whose sequence the flying
+// craft continue; tests derive their own to replay chosen draws.
+class LayoutDraws {
+public:
+    virtual ~LayoutDraws() = default;
+    virtual void seed(unsigned int seed);
+    virtual int draw();
+};
 
 // 0 … 99.
-int percentDraw();
+int percentDraw(LayoutDraws& draws);
 // 0 … 7, an index into Barvicka.
-int colourDraw();
+int colourDraw(LayoutDraws& draws);
 
 extern const float Barvicka[8][3];
 
@@ -23,7 +28,7 @@ extern const float Barvicka[8][3];
 void clearLayout(LayoutGrid grid);
 void blockBorder(LayoutGrid grid);
 // Streets along the first index, row by row; neighbouring rows kept apart.
-void layStreets(LayoutGrid grid);
+void layStreets(LayoutGrid grid, LayoutDraws& draws);
 // Leaves plocha holding only free cells and the streets of both grids, those
 // of plocha2 read transposed.
 void mergeStreets(LayoutGrid plocha, const LayoutGrid plocha2);

@@ -12,7 +12,7 @@
 #include "city/DataFiles.h"
 #include "city/Skybox.h"
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
+#include "spatialindex/RecordFiling.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ char fpsCounterSetting[] = "COIN_SHOW_FPS_COUNTER=1";
 
 }  // namespace
 
-void CityBuilder::buildEnvironment(SoSeparator* root, OctTree& tree) {
+void CityBuilder::buildEnvironment(SoSeparator* root, RecordFiling& tree) {
     installDataFileResolver();
     putenv(fpsCounterSetting);
 

@@ -15,7 +15,7 @@
 #include "city/CraftRelease.h"
 #include "city/DataFiles.h"
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
+#include "spatialindex/RecordFiling.h"
 #include "swarm/SoSwarm.h"
 
 namespace {
@@ -57,7 +57,7 @@ void addCraftShape(SoGroup* group, int kind) {
 
 // Files a new craft in the tree under a box of its kind round its position;
 // returns its record.
-CollisionObject* fileCraft(int kind, FlyingObject* object, OctTree& tree) {
+CollisionObject* fileCraft(int kind, FlyingObject* object, RecordFiling& tree) {
     const float px = object->currentPosition[0];
     const float py = object->currentPosition[1];
     const float pz = object->currentPosition[2];
@@ -115,7 +115,7 @@ FlyingObject::FlyingObject(float x, float y, float z, float auxFactor, float thr
     group->addChild(subtree);
 }
 
-void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, OctTree& tree) {
+void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, RecordFiling& tree) {
     if (kind != 1 && kind != 2) {
         return;
     }
@@ -138,7 +138,7 @@ void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, O
     }
 }
 
-void CityBuilder::releaseSwarm(int kind, int count, SoSeparator* group, OctTree& tree) {
+void CityBuilder::releaseSwarm(int kind, int count, SoSeparator* group, RecordFiling& tree) {
     if (SoSwarm::getClassTypeId() == SoType::badType()) {
         SoSwarm::initClass();
     }

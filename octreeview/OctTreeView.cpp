@@ -22,6 +22,7 @@
 
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "spatialindex/IndexSet.h"
 
 namespace {
 
@@ -84,6 +85,13 @@ const SbColor OctTreeView::countColours[countClasses] = {
     SbColor(1.0f, 0.15f, 0.15f),  // 4, a full leaf: red
     SbColor(0.9f, 0.2f, 0.9f),    // more: magenta
 };
+// From the root's deep blue through violet to pink at the deepest level.
+const SbColor OctTreeView::depthColours[depthClasses] = {
+    SbColor(0.2f, 0.3f, 1.0f),  SbColor(0.45f, 0.3f, 1.0f), SbColor(0.65f, 0.3f, 0.95f),
+    SbColor(0.8f, 0.3f, 0.85f), SbColor(0.9f, 0.35f, 0.7f), SbColor(1.0f, 0.45f, 0.6f),
+};
+const SbColor OctTreeView::dbvtLeafColour(0.3f, 1.0f, 0.4f);  // green
+const SbColor OctTreeView::recordColour(1.0f, 0.8f, 0.2f);    // amber
 const SbColor OctTreeView::refusedColour(0.1f, 0.95f, 1.0f);  // cyan
 
 // Both faces across x as one loop through corner 0 and 4, then the three
@@ -91,9 +99,18 @@ const SbColor OctTreeView::refusedColour(0.1f, 0.95f, 1.0f);  // cyan
 const int OctTreeView::boxIndices[boxIndexCount] = {0,  1, 3, 2,  0, 4, 5,  7, 6, 4,
                                                     -1, 1, 5, -1, 3, 7, -1, 2, 6, -1};
 
+OctTreeView::OctTreeView(const IndexSet* indexes)
+    : OctTreeView(static_cast<const OctTree*>(nullptr)) {
+    this->indexes = indexes;
+}
+
 OctTreeView::OctTreeView(const OctTree* tree)
     : seed(0),
       tree(tree),
+      indexes(nullptr),
+      indexShown(-1),
+      checksRead(0),
+      testsRead(0),
       treeMayHaveChanged(true),
       leafRebuildCount(0),
       triedSinceUpdate(0),
@@ -118,13 +135,13 @@ OctTreeView::OctTreeView(const OctTree* tree)
     leafPart->addChild(thin);
     leafCorners = newCoordinates();
     leafPart->addChild(leafCorners);
-    for (int c = 0; c < countClasses; ++c) {
-        SoBaseColor* colour = new SoBaseColor;
-        colour->rgb = countColours[c];
-        leafPart->addChild(colour);
+    for (int c = 0; c < lineClasses; ++c) {
+        leafColours[c] = new SoBaseColor;
+        leafPart->addChild(leafColours[c]);
         leafLines[c] = newLineSet();
         leafPart->addChild(leafLines[c]);
     }
+    setColours(IndexSet::octreeNumber);
 
     SoSeparator* refusedPart = new SoSeparator;
     overlay->addChild(refusedPart);
@@ -210,12 +227,28 @@ void OctTreeView::moveTried(const CollisionObject& tried, bool refused) {
 
 void OctTreeView::update(const SbTime& now) {
     countMoves(now);
-    if (treeMayHaveChanged) {
+    if (treeMayHaveChanged || shownIndex() != indexShown) {
         treeMayHaveChanged = false;
         readTree();
     }
     updateFlashes(now);
     updateText();
+}
+
+int OctTreeView::shownIndex() const {
+    return indexes ? indexes->activeNumber() : IndexSet::octreeNumber;
+}
+
+void OctTreeView::setColours(int index) {
+    for (int c = 0; c < lineClasses; ++c) {
+        SbColor colour = recordColour;
+        if (index == IndexSet::octreeNumber) {
+            colour = countColours[std::min(c, countClasses - 1)];
+        } else if (index == IndexSet::dbvtNumber) {
+            colour = c < depthClasses ? depthColours[c] : dbvtLeafColour;
+        }
+        leafColours[c]->rgb = colour;
+    }
 }
 
 void OctTreeView::visitLeaf(void* view, const OctTree& leaf, const SbBox3f& region) {
@@ -227,18 +260,70 @@ void OctTreeView::visitLeaf(void* view, const OctTree& leaf, const SbBox3f& regi
     if (leaf.objectCount > 0) {
         counting.records += leaf.objectCount;
         ++counting.leaves;
-        self->reading.push_back(Leaf{region.getMin(), region.getMax(), leaf.objectCount});
+        self->reading.push_back(
+            Leaf{region.getMin(), region.getMax(), std::min(leaf.objectCount, countClasses) - 1});
     }
+}
+
+void OctTreeView::visitNode(void* view, const SbBox3f& box, int depth, bool leaf) {
+    OctTreeView* self = static_cast<OctTreeView*>(view);
+    // Depth bands spread over the tree's height; the deepest inner nodes
+    // take the last band.
+    const int height = std::max(self->counting.deepest, 1);
+    const int band = std::min(depth * depthClasses / height, depthClasses - 1);
+    self->reading.push_back(Leaf{box.getMin(), box.getMax(), leaf ? depthClasses : band});
+}
+
+void OctTreeView::readOctree(const OctTree& octree) {
+    counting.nodes = octree.walkLeaves(visitLeaf, this);
+}
+
+void OctTreeView::readDbvt() {
+    const DbvtIndex& dbvt = indexes->dbvt;
+    counting.nodes = dbvt.nodeCount();
+    counting.leaves = dbvt.leafCount();
+    counting.deepest = dbvt.height();
+    dbvt.walkNodes(visitNode, this);
+}
+
+void OctTreeView::readFlat() {
+    const FlatIndex& flat = indexes->flat;
+    counting.records = static_cast<int>(flat.filed().size());
+    for (const CollisionObject& record : flat.filed()) {
+        reading.push_back(Leaf{record.box->getMin(), record.box->getMax(), 0});
+    }
+    // Per move since the previous reading; as before when nothing was tried.
+    counting.testsPerMove = shown.testsPerMove;
+    if (flat.checks() > checksRead) {
+        counting.testsPerMove =
+            double(flat.tests() - testsRead) / double(flat.checks() - checksRead);
+    }
+    checksRead = flat.checks();
+    testsRead = flat.tests();
 }
 
 void OctTreeView::readTree() {
     reading.clear();
     counting = Numbers();
-    counting.nodes = tree->walkLeaves(visitLeaf, this);
+    const int index = shownIndex();
+    if (index == IndexSet::dbvtNumber) {
+        readDbvt();
+    } else if (index == IndexSet::flatNumber) {
+        readFlat();
+    } else {
+        readOctree(indexes ? indexes->octree.tree : *tree);
+    }
     shown.nodes = counting.nodes;
     shown.records = counting.records;
     shown.deepest = counting.deepest;
     shown.leaves = counting.leaves;
+    shown.testsPerMove = counting.testsPerMove;
+    if (index != indexShown) {
+        indexShown = index;
+        setColours(index);
+        leaves.clear();
+        rebuildLeafLines();
+    }
     if (reading != leaves) {
         leaves.swap(reading);
         rebuildLeafLines();
@@ -250,24 +335,24 @@ void OctTreeView::rebuildLeafLines() {
     const int count = static_cast<int>(leaves.size());
     leafCorners->point.setNum(8 * count);
     SbVec3f* corners = leafCorners->point.startEditing();
-    int perClass[countClasses] = {};
+    int perClass[lineClasses] = {};
     for (int i = 0; i < count; ++i) {
         putCorners(corners + 8 * i, leaves[i].min, leaves[i].max);
-        ++perClass[std::min(leaves[i].records, countClasses) - 1];
+        ++perClass[leaves[i].colourClass];
     }
     leafCorners->point.finishEditing();
 
-    int32_t* indices[countClasses];
-    for (int c = 0; c < countClasses; ++c) {
+    int32_t* indices[lineClasses];
+    for (int c = 0; c < lineClasses; ++c) {
         leafLines[c]->coordIndex.setNum(boxIndexCount * perClass[c]);
         indices[c] = leafLines[c]->coordIndex.startEditing();
     }
     for (int i = 0; i < count; ++i) {
-        const int c = std::min(leaves[i].records, countClasses) - 1;
+        const int c = leaves[i].colourClass;
         putBoxIndices(indices[c], 8 * i);
         indices[c] += boxIndexCount;
     }
-    for (int c = 0; c < countClasses; ++c) {
+    for (int c = 0; c < lineClasses; ++c) {
         leafLines[c]->coordIndex.finishEditing();
     }
 }
@@ -319,11 +404,26 @@ void OctTreeView::countMoves(const SbTime& now) {
 }
 
 void OctTreeView::updateText() {
-    char line[200];
-    std::snprintf(line, sizeof line,
-                  "nodes %d  records %d  depth %d  leaves %d  moves/s %d  refused/s %d  seed %d",
-                  shown.nodes, shown.records, shown.deepest, shown.leaves, shown.tried,
-                  shown.refused, seed);
+    char figures[120];
+    const int index = shownIndex();
+    if (index == IndexSet::dbvtNumber) {
+        std::snprintf(figures, sizeof figures, "dbvt  nodes %d  height %d  leaves %d", shown.nodes,
+                      shown.deepest, shown.leaves);
+    } else if (index == IndexSet::flatNumber) {
+        std::snprintf(figures, sizeof figures, "flat  records %d  tests/move %.0f", shown.records,
+                      shown.testsPerMove);
+    } else {
+        std::snprintf(figures, sizeof figures, "octree  nodes %d  records %d  depth %d  leaves %d",
+                      shown.nodes, shown.records, shown.deepest, shown.leaves);
+    }
+    char accepted[16] = "-";
+    if (shown.tried > 0) {
+        std::snprintf(accepted, sizeof accepted, "%.1f%%",
+                      100.0 * (shown.tried - shown.refused) / shown.tried);
+    }
+    char line[240];
+    std::snprintf(line, sizeof line, "%s  moves/s %d  refused/s %d  accepted %s  seed %d", figures,
+                  shown.tried, shown.refused, accepted, seed);
     if (text != line) {
         text = line;
         numbersText->string.setValue(line);

@@ -11,7 +11,9 @@
 #include <vector>
 
 class CollisionObject;
+class IndexSet;
 class OctTree;
+class SoBaseColor;
 class SoCoordinate3;
 class SoEvent;
 class SoIndexedLineSet;
@@ -19,13 +21,19 @@ class SoOneShotSensor;
 class SoSensor;
 class SoText2;
 
-// An overlay that shows an octree at work: the boxes of the leaves that hold
-// records, drawn over the scene in a colour by how many records each holds;
-// the tried box of every move the tree refused, for half a second; and one
-// line of numbers. It is off at start and costs nothing while off.
+// An overlay that shows a collision index at work, drawn over the scene: for
+// the octree the boxes of the leaves that hold records, in a colour by how
+// many records each holds; for the dynamic AABB tree the boxes of its nodes,
+// inner ones coloured by depth and leaves in a colour of their own; for the
+// flat list every record's box. Also the tried box of every move refused, for
+// half a second, and one line naming the index with its numbers. It is off at
+// start and costs nothing while off.
 class OctTreeView {
 public:
+    // Shows this octree.
     explicit OctTreeView(const OctTree* tree);
+    // Shows whichever of the set's indexes is active.
+    explicit OctTreeView(const IndexSet* indexes);
     ~OctTreeView();
     OctTreeView(const OctTreeView&) = delete;
     OctTreeView& operator=(const OctTreeView&) = delete;
@@ -59,20 +67,29 @@ public:
 
     struct Numbers {
         int nodes = 0;
-        int records = 0;  // copies filed: a thing in three leaves counts three times
-        int deepest = 0;
-        int leaves = 0;   // leaves holding records
-        int tried = 0;    // moves tried in the last second
-        int refused = 0;  // of those, refused
+        int records = 0;  // octree: copies filed (a thing in three leaves counts three times)
+        int deepest = 0;  // octree: depth of the deepest node; dbvt: the tree's height
+        int leaves = 0;   // octree: leaves holding records; dbvt: its leaves
+        double testsPerMove = 0;  // flat: box tests per tried move, lately
+        int tried = 0;            // moves tried in the last second
+        int refused = 0;          // of those, refused
     };
     const Numbers& numbers() const { return shown; }
     // How often the leaf lines were rebuilt since construction.
     unsigned long leafRebuilds() const { return leafRebuildCount; }
 
-    // Leaves are coloured by record count: 1, 2, 3, 4, and more than 4 (a
-    // crowded leaf that kept its records instead of splitting).
+    // Octree leaves are coloured by record count: 1, 2, 3, 4, and more than 4
+    // (a crowded leaf that kept its records instead of splitting).
     static constexpr int countClasses = 5;
     static const SbColor countColours[countClasses];
+    // Inner nodes of the dynamic tree are coloured in bands of depth, from the
+    // root down to the deepest, and leaves in a colour of their own.
+    static constexpr int depthClasses = 6;
+    static const SbColor depthColours[depthClasses];
+    static const SbColor dbvtLeafColour;
+    static const SbColor recordColour;
+    // Line sets, enough for any index's colours.
+    static constexpr int lineClasses = depthClasses + 1;
     static const SbColor refusedColour;
     static constexpr double flashSeconds = 0.5;
     // Indices into a box's eight corners (corner k: bit 2 upper x, bit 1
@@ -80,21 +97,24 @@ public:
     static constexpr int boxIndexCount = 20;
     static const int boxIndices[boxIndexCount];
 
-    // The geometry, shared with tests: leafLines[c] draws the leaves of class
-    // c over leafCorners; refusedLines draws the refused boxes.
+    // The geometry, shared with tests: leafLines[c] draws the boxes of class
+    // c over leafCorners in leafColours[c]; refusedLines draws the refused
+    // boxes.
     SoCoordinate3* leafCorners;
-    SoIndexedLineSet* leafLines[countClasses];
+    SoIndexedLineSet* leafLines[lineClasses];
+    SoBaseColor* leafColours[lineClasses];
     SoCoordinate3* refusedCorners;
     SoIndexedLineSet* refusedLines;
     SoText2* numbersText;
 
 private:
+    // A box drawn and the class of its colour.
     struct Leaf {
         SbVec3f min;
         SbVec3f max;
-        int records;
+        int colourClass;
         bool operator==(const Leaf& other) const {
-            return records == other.records && min == other.min && max == other.max;
+            return colourClass == other.colourClass && min == other.min && max == other.max;
         }
     };
     struct Flash {
@@ -108,14 +128,28 @@ private:
     };
 
     static void visitLeaf(void* view, const OctTree& leaf, const SbBox3f& region);
+    static void visitNode(void* view, const SbBox3f& box, int depth, bool leaf);
     static void onSensor(void* view, SoSensor* sensor);
+    // The number in IndexSet of the index shown.
+    int shownIndex() const;
     void readTree();
+    void readOctree(const OctTree& octree);
+    void readDbvt();
+    void readFlat();
+    void setColours(int index);
     void rebuildLeafLines();
     void updateFlashes(const SbTime& now);
     void countMoves(const SbTime& now);
     void updateText();
 
     const OctTree* tree;
+    const IndexSet* indexes;
+    // The index the lines and colours show, numbered as in IndexSet; -1
+    // before the first reading.
+    int indexShown;
+    // The flat list's counts at the previous reading.
+    unsigned long checksRead;
+    unsigned long testsRead;
     SoSwitch* sceneGraph;
     SoOneShotSensor* sensor;
     bool treeMayHaveChanged;

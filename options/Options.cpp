@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "spatialindex/IndexSet.h"
+
 namespace {
 
 const char* const programName = "brennoc";
@@ -14,6 +16,10 @@ const option longOptions[] = {
     {"seed", required_argument, nullptr, 's'},
     {"craft", required_argument, nullptr, 'c'},
     {"octree-cost", no_argument, nullptr, 'o'},
+    {"index-cost", no_argument, nullptr, 'o'},
+    {"index", required_argument, nullptr, 'i'},
+    {"frame-stats", no_argument, nullptr, 'f'},
+    {"camera-trace", no_argument, nullptr, 't'},
     {"help", no_argument, nullptr, 'h'},
     {nullptr, 0, nullptr, 0},
 };
@@ -85,6 +91,20 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
             case 'o':
                 options.octreeCost = true;
                 break;
+            case 'i':
+                options.index = IndexSet::find(optarg);
+                if (options.index < 0) {
+                    message = failure(std::string("--index takes octree, dbvt or flat, not '") +
+                                      optarg + "'");
+                    return OptionsAction::fail;
+                }
+                break;
+            case 'f':
+                options.frameStats = true;
+                break;
+            case 't':
+                options.cameraTrace = true;
+                break;
             case ':':
                 message = failure(spelledOption(argument, optopt) + " needs a value");
                 return OptionsAction::fail;
@@ -107,7 +127,8 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
 }
 
 const char* usageText() {
-    return "Usage: brennoc [--seed N] [--craft N] [--octree-cost]\n"
+    return "Usage: brennoc [--seed N] [--craft N] [--index NAME] [--index-cost]\n"
+           "               [--frame-stats] [--camera-trace]\n"
            "\n"
            "An interactive demonstration of octree collision detection in a random\n"
            "city. Run it in the folder that holds its data files (Building/, Texture/,\n"
@@ -118,9 +139,21 @@ const char* usageText() {
            "              the same seed gives the same city and craft on every run.\n"
            "              Without it the seed is the process id: another city each run.\n"
            "  --craft N   release N flying craft (0 to 10000) instead of 10\n"
-           "  --octree-cost\n"
+           "  --index NAME\n"
+           "              decide the moves with this collision index from the start:\n"
+           "              octree (the default), dbvt (Bullet's dynamic AABB tree) or\n"
+           "              flat (a list, every record tested); key i switches\n"
+           "  --index-cost, --octree-cost\n"
            "              the lower graph shows only the time spent inside the\n"
-           "              octree: taking movers out, filing them and testing them\n"
+           "              collision index: taking movers out, filing them and testing\n"
+           "              them\n"
+           "  --frame-stats\n"
+           "              at the end print one line on standard error: frames, physics\n"
+           "              steps, their mean cost, the share of moves accepted and each\n"
+           "              index's mean cost (also set by BRENNOC_FRAME_STATS)\n"
+           "  --camera-trace\n"
+           "              when Escape ends the program, print where the camera ended\n"
+           "              on standard error (also set by BRENNOC_CAMERA_TRACE)\n"
            "  -h, --help  print this text and end\n"
            "\n"
            "Keys:\n"
@@ -132,14 +165,18 @@ const char* usageText() {
            "                       every move is tested for collisions\n"
            "  r                    switch physics off\n"
            "  o                    show / hide the octree overlay: the leaves holding\n"
-           "                       records, the refused moves and the tree's numbers\n"
+           "                       records (or the active index's boxes), the refused\n"
+           "                       moves and the index's numbers\n"
+           "  i                    switch the collision index: octree, dbvt, flat, octree\n"
+           "  p                    pause / resume the physics\n"
+           "  n                    while paused, one physics step\n"
            "  Escape               quit\n"
            "\n"
            "Graphs (right edge of the window):\n"
            "  upper  frames per second, one bar per frame\n"
            "  lower  microseconds each frame spent moving the craft and the camera and\n"
            "         testing their moves through the octree (physics on only); with\n"
-           "         --octree-cost, only the part spent inside the octree\n"
+           "         --index-cost, only the part spent inside the collision index\n"
            "  The number at a graph's top left is the value of a full-height bar;\n"
            "  'avg:' at its bottom right is the mean of the last second.\n";
 }

@@ -9,8 +9,15 @@ struct Options {
     int seed = -1;
     // Flying craft to release.
     int craft = 10;
-    // The lower graph shows only the time spent inside octree calls.
+    // The lower graph shows only the time spent inside collision-index calls
+    // (--index-cost, or by its first name --octree-cost).
     bool octreeCost = false;
+    // The collision index the run starts with, numbered as in IndexSet.
+    int index = 0;
+    // Diagnostics on standard error: how the run went, printed at its end,
+    // and where the camera ended when Escape ends it.
+    bool frameStats = false;
+    bool cameraTrace = false;
 };
 
 enum class OptionsAction {

@@ -7,6 +7,7 @@
 #include <Inventor/nodes/SoSubNode.h>
 
 struct PerfGraphData;
+struct PerfGraphProbe;
 
 // A small scrolling bar graph of one scalar quantity, laid over the view in
 // screen space: one bar per sample, newest at the right edge, with the
@@ -26,8 +27,10 @@ public:
     enum VertAlignment { BOTTOM = 0, HALF = 1, TOP = 2 };
 
     // Feeds one sample: rescales if needed, refreshes the labels, paints one
-    // row and scrolls the graph by one sample.
+    // row and scrolls the graph by one sample. The sample's time is the time
+    // of day now, or the one given (seconds, as SbTime gives them).
     void addValue(float value);
+    void addValue(float value, double timeOfDay);
 
     // Paints one image row (length RGBA texels) as a bar for value; returns
     // the number of texels written, always length.
@@ -46,6 +49,10 @@ public:
 
 protected:
     ~SoPerfGraph() override;
+
+private:
+    // The tests' door to the private record.
+    friend struct PerfGraphProbe;
 
     PerfGraphData* data;
 

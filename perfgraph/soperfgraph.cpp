@@ -108,10 +108,6 @@ const int initialNumValues = 148;
 
 const SbVec2f texCoordTable[4] = {SbVec2f(0, 0), SbVec2f(0, 1), SbVec2f(1, 0), SbVec2f(1, 1)};
 
-double libraryTimeOfDay() {
-    return SbTime::getTimeOfDay().getValue();
-}
-
 }  // namespace
 
 void perfGraphAssertFailed(const char* conditionText, const char* message, int line) {
@@ -125,8 +121,6 @@ void perfGraphAssertFailed(const char* conditionText, const char* message, int l
     std::fflush(stderr);
     std::abort();
 }
-
-double (*PerfGraphData::timeOfDay)() = libraryTimeOfDay;
 
 // initClass and the start of the constructor are SO_NODE_INIT_CLASS and
 // SO_NODE_CONSTRUCTOR written out: their checks must stay on in release builds

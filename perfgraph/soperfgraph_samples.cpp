@@ -1,12 +1,13 @@
+#include <Inventor/SbTime.h>
 #include <Inventor/nodes/SoText2.h>
 #include <Inventor/nodes/SoTexture2.h>
 
 #include <cmath>
 #include <cstdio>
 
+#include "perfgraph/SoPerfGraph.h"
 #include "perfgraph/internal/PerfGraphAssert.h"
 #include "perfgraph/internal/PerfGraphData.h"
-#include "perfgraph/SoPerfGraph.h"
 
 namespace {
 
@@ -51,6 +52,10 @@ float niceCeiling(float x) {
 }
 
 void SoPerfGraph::addValue(float value) {
+    addValue(value, SbTime::getTimeOfDay().getValue());
+}
+
+void SoPerfGraph::addValue(float value, double now) {
     // A NaN would become the maximum, the scale and the average for good.
     if (std::isnan(value)) {
         return;
@@ -88,7 +93,6 @@ void SoPerfGraph::addValue(float value) {
         }
     }
 
-    double now = PerfGraphData::timeOfDay();
     d.values[d.startIndex] = value;
     d.times[d.startIndex] = now;
 

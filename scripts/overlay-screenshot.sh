@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Makes the README's picture of the octree overlay from a real run on a
 # virtual display: physics on (E), the overlay on (O), a few seconds of flight.
-# Usage: scripts/overlay-screenshot.sh [program] [output.png]
+# Usage: scripts/overlay-screenshot.sh [program] [output.png] [program options...]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 program="$(realpath "${1:-$root/build/app/brennoc}")"
 output="$(realpath -m "${2:-$root/docs/octree-overlay.png}")"
+shift $(($# < 2 ? $# : 2))
 flight_seconds=3
 
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-/tmp/runtime-$(id -u)}"
@@ -28,7 +29,7 @@ for _ in $(seq 100); do
 done
 export DISPLAY=":$(head -n1 "$work/display")"
 
-(cd "$root/data" && exec "$program") >/dev/null 2>"$work/stderr" &
+(cd "$root/data" && exec "$program" "$@") >/dev/null 2>"$work/stderr" &
 brennoc=$!
 pids+=($brennoc)
 

@@ -9,8 +9,9 @@
 #include "app/Globals.h"
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/MoveProtocol.h"
 
 namespace {
 
@@ -23,23 +24,24 @@ const float phaseStep = 0.5f;
 const float phaseWrap = 360.0f;
 const float phaseStart = 0.001f;
 
-// Adds the time from its creation to its end to octreeMicroseconds, when
-// octreeTiming is on.
-class OctreeTime {
+// Adds the time from its creation to its end to the session's
+// indexMicroseconds, when the session times index calls.
+class IndexTime {
 public:
-    OctreeTime() : timing(octreeTiming), start(timing ? Clock::now() : Clock::time_point()) {}
-    ~OctreeTime() {
-        if (timing) {
-            octreeMicroseconds +=
+    explicit IndexTime(Session& session)
+        : session(session), start(session.indexTiming ? Clock::now() : Clock::time_point()) {}
+    ~IndexTime() {
+        if (session.indexTiming) {
+            session.indexMicroseconds +=
                 std::chrono::duration<double, std::micro>(Clock::now() - start).count();
         }
     }
-    OctreeTime(const OctreeTime&) = delete;
-    OctreeTime& operator=(const OctreeTime&) = delete;
+    IndexTime(const IndexTime&) = delete;
+    IndexTime& operator=(const IndexTime&) = delete;
 
 private:
     using Clock = std::chrono::steady_clock;
-    const bool timing;
+    Session& session;
     const Clock::time_point start;
 };
 
@@ -60,9 +62,12 @@ SbBox3f* cameraBoxAround(const SbVec3f& centre) {
     return boxAround(centre, SbVec3f(cameraHalfExtent, cameraHalfExtent, cameraHalfExtent));
 }
 
-void tellMoveObserver(const CollisionObject& tried, bool refused) {
-    if (moveObserver) {
-        moveObserver(moveObserverData, tried, refused);
+// Counts the move and tells the session's observer of it.
+void countMove(Session& session, const CollisionObject& tried, bool refused) {
+    ++session.movesTried;
+    session.movesRefused += refused ? 1 : 0;
+    if (session.moveObserver) {
+        session.moveObserver(session.moveObserverData, tried, refused);
     }
 }
 
@@ -74,9 +79,6 @@ SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
 }
 
 }  // namespace
-
-MoveObserver moveObserver = nullptr;
-void* moveObserverData = nullptr;
 
 SbVec3f orbitOffset(float r, float phase) {
     float a = r * std::cos(pi / phase);
@@ -115,23 +117,23 @@ void accelerateCamera(float frameFactor) {
     cameraVelocity += gravity;
 }
 
-void moveFlyingObject(CollisionObject& record, float frameFactor) {
+void moveFlyingObject(CollisionObject& record, float frameFactor, Session& session) {
     FlyingObject& object = *record.owner;
     accelerateFlyingObject(object, frameFactor);
 
     const SbVec3f next = positionOf(object) + object.velocity;
     SbBox3f* tried = boxAround(next, craftHalfExtent);
     const CollisionObject candidate = craftRecord(next, tried, &object);
-    // The old record out and the tried one in; on a collision the old box is
-    // filed back under a record of the craft's present position.
-    bool collided;
+    // Filed back if the move is refused: the craft where it stays.
+    const CollisionObject staying = craftRecord(positionOf(object), record.box, &object);
+    bool refused;
     {
-        OctreeTime timed;
-        collided =
-            octree->tryMove(craftRecord(positionOf(object), record.box, &object), candidate.copy());
+        IndexTime timed(session);
+        refused = tryMove(session.index(), staying, candidate);
     }
-    if (!collided) {
-        // The tree's copies of the old box went with the move above.
+    countMove(session, candidate, refused);
+    if (!refused) {
+        // The index's copies of the old box went with the move.
         delete record.box;
         record.box = tried;
         object.currentPosition[0] = next[0];
@@ -141,21 +143,19 @@ void moveFlyingObject(CollisionObject& record, float frameFactor) {
         if (object.transformNode) {
             object.transformNode->matrix.setValue(object.transform);
         }
-        tellMoveObserver(candidate, false);
     } else {
-        tellMoveObserver(candidate, true);
         delete tried;
         object.velocity.setValue(0, 0, 0);
         object.steering = false;
     }
 }
 
-void moveFlyingObjects(float frameFactor) {
+void moveFlyingObjects(float frameFactor, Session& session) {
     const SbList<CollisionObject*>& records = cityBuilder.flyingObjects;
     for (int i = 0; i < records.getLength(); ++i) {
         CollisionObject* record = records[i];
         if (record && record->owner) {
-            moveFlyingObject(*record, frameFactor);
+            moveFlyingObject(*record, frameFactor, session);
         }
         advanceOrbitPhase();
     }
@@ -163,48 +163,51 @@ void moveFlyingObjects(float frameFactor) {
     cityBuilder.showFlyingObjects();
 }
 
-void rebuildCameraObject() {
+void rebuildCameraObject(CollisionIndex& index) {
     const SbVec3f here = camera->position.getValue();
     CollisionObject* stale = cameraObject;
-    if (stale) {
-        octree->remove(stale->copy());
-    }
     cameraObject = new CollisionObject(here[0], here[1], here[2], cameraBoxAround(here));
-    octree->insert(cameraObject->copy());
     if (stale) {
+        refile(index, *stale, *cameraObject);
         delete stale->box;
         delete stale;
+    } else {
+        index.insert(*cameraObject);
     }
 }
 
-bool moveCamera(float frameFactor) {
+bool moveCamera(float frameFactor, Session& session) {
     accelerateCamera(frameFactor);
     const SbVec3f next = camera->position.getValue() + cameraVelocity;
 
     if (cameraObjectStale) {
         cameraObjectStale = false;
-        OctreeTime timed;
-        rebuildCameraObject();
+        IndexTime timed(session);
+        rebuildCameraObject(session.index());
     }
 
     CollisionObject* candidate =
         new CollisionObject(next[0], next[1], next[2], cameraBoxAround(next));
-    bool collided;
+    bool refused;
     {
-        OctreeTime timed;
-        collided = octree->tryMove(cameraObject->copy(), candidate->copy());
+        IndexTime timed(session);
+        refused = tryMove(session.index(), *cameraObject, *candidate);
     }
-    if (!collided) {
+    countMove(session, *candidate, refused);
+    if (!refused) {
         camera->position.setValue(next);
         delete cameraObject->box;
         delete cameraObject;
         cameraObject = candidate;
-        tellMoveObserver(*candidate, false);
         return true;
     }
-    tellMoveObserver(*candidate, true);
     cameraVelocity.setValue(0, 0, 0);
     delete candidate->box;
     delete candidate;
     return false;
+}
+
+void finishMoves(Session& session) {
+    IndexTime timed(session);
+    session.index().stepDone();
 }

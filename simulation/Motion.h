@@ -2,13 +2,15 @@
 
 #include <Inventor/SbLinear.h>
 
+class CollisionIndex;
 class CollisionObject;
 class FlyingObject;
+struct Session;
 
 // Ownership of the movers' boxes: a mover's kept record (its entry in
-// cityBuilder's flyingObjects, or cameraObject) owns its box, and the octree's
+// cityBuilder's flyingObjects, or cameraObject) owns its box, and the index's
 // copies only share it. A move frees whatever it leaves unreferenced: the old
-// box once the tree's copies of it are removed, or the tried box when the move
+// box once the index's copies of it are removed, or the tried box when the move
 // is refused. Tried records are values; only the camera's kept record is
 // replaced as a whole. The boxes of the ground, streets and buildings are
 // never touched.
@@ -16,12 +18,6 @@ class FlyingObject;
 // Half the size of a flying object's box once it has moved: 1 x 0.25 x 1,
 // centred on its position.
 inline const SbVec3f craftHalfExtent(0.5f, 0.125f, 0.5f);
-
-// Told of every move tried in the octree: the tried record and whether the
-// tree refused it. Null unless someone watches (the octree overlay, while on).
-using MoveObserver = void (*)(void* data, const CollisionObject& tried, bool refused);
-extern MoveObserver moveObserver;
-extern void* moveObserverData;
 
 // Where on a circle of the given radius the orbit phase (degrees) points,
 // from the circle's centre.
@@ -40,16 +36,24 @@ void accelerateFlyingObject(FlyingObject& object, float frameFactor);
 // Damps the camera's velocity and adds its thrust and gravity.
 void accelerateCamera(float frameFactor);
 
-// Moves one flying object by one step and files it in the octree at its new
+// The moves below go through the session's active index, count every move
+// tried and tell the session's observer of it, and add the time they spend
+// inside index calls to its figures when it asks for them.
+
+// Moves one flying object by one step and files it in the index at its new
 // place, or back at its old one when the tried place collides.
-void moveFlyingObject(CollisionObject& record, float frameFactor);
+void moveFlyingObject(CollisionObject& record, float frameFactor, Session& session);
 
 // Every record of cityBuilder's flyingObjects, first to last.
-void moveFlyingObjects(float frameFactor);
+void moveFlyingObjects(float frameFactor, Session& session);
 
-// Replaces cameraObject by a record around the camera's present position.
-void rebuildCameraObject();
+// Replaces cameraObject by a record around the camera's present position,
+// filed in the index in place of the old one.
+void rebuildCameraObject(CollisionIndex& index);
 
 // Moves the camera by one step of its velocity unless the move collides;
 // returns whether it moved.
-bool moveCamera(float frameFactor);
+bool moveCamera(float frameFactor, Session& session);
+
+// Lets the index do its upkeep after a step's moves.
+void finishMoves(Session& session);

@@ -11,30 +11,47 @@
 #include "app/MachineLine.h"
 #include "simulation/CameraSteering.h"
 #include "simulation/Motion.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
 
 namespace {
 
-unsigned long physicsSteps = 0;
-unsigned long cameraStillSteps = 0;
-
-// With BRENNOC_CAMERA_TRACE set, Escape reports where the camera ended, so that
+// With the camera trace chosen, Escape reports where the camera ended, so that
 // a test driving the real program can see it.
-void reportCamera() {
-    if (!std::getenv("BRENNOC_CAMERA_TRACE") || !camera) {
+void reportCamera(const Session& session) {
+    if (!session.cameraTrace || !camera) {
         return;
     }
     const SbVec3f at = camera->position.getValue();
     printMachineLine(stderr, "\ncamera at %.6f %.6f %.6f after %lu physics steps, still for %lu\n",
-                     at[0], at[1], at[2], physicsSteps, cameraStillSteps);
+                     at[0], at[1], at[2], session.physicsSteps, session.cameraStillSteps);
+}
+
+float frameFactorOf(const SbTime& interval) {
+    return static_cast<float>(1.0 / (interval.getValue() * 50));
+}
+
+// The frame factor this step's physics integrates with, or 0 when, paused, it
+// has no single step to make.
+float physicsFrameFactor(const SbTime& interval, Session& session) {
+    if (!session.paused) {
+        session.lastPhysicsInterval = interval;
+        return frameFactorOf(interval);
+    }
+    if (session.singleStepsAsked == 0) {
+        return 0;
+    }
+    --session.singleStepsAsked;
+    const bool unpausedBefore = session.lastPhysicsInterval > SbTime::zero();
+    return frameFactorOf(unpausedBefore ? session.lastPhysicsInterval : interval);
 }
 
 }  // namespace
 
-void simulationStep(SbTime interval) {
-    const float frameFactor = static_cast<float>(1.0 / (interval.getValue() * 50));
+void simulationStep(SbTime interval, Session& session) {
+    const float frameFactor = frameFactorOf(interval);
     if (keyDown(KEY_ESCAPE)) {
-        reportCamera();
+        reportCamera(session);
         // main's tear-down never runs after this exit.
         releaseFlyingObjectRecords();
         std::exit(0);
@@ -58,15 +75,19 @@ void simulationStep(SbTime interval) {
     handleMoveKeys(frameFactor, physicsEnabled);
     clearPressesSinceStep();
 
-    if (physicsEnabled) {
-        const SbTime start = SbTime::getTimeOfDay();
-        moveFlyingObjects(frameFactor);
-        const bool cameraMoved = moveCamera(frameFactor);
-        const SbTime end = SbTime::getTimeOfDay();
-        costSink(static_cast<float>((end - start).getValue() * 1e6));
-        ++physicsSteps;
-        cameraStillSteps = cameraMoved ? 0 : cameraStillSteps + 1;
-    } else {
+    if (!physicsEnabled) {
         cameraObjectStale = true;
+        session.singleStepsAsked = 0;
+        return;
+    }
+    const float physicsFactor = physicsFrameFactor(interval, session);
+    if (physicsFactor > 0) {
+        const SbTime start = SbTime::getTimeOfDay();
+        moveFlyingObjects(physicsFactor, session);
+        const bool cameraMoved = moveCamera(physicsFactor, session);
+        finishMoves(session);
+        const SbTime end = SbTime::getTimeOfDay();
+        session.physicsStepTaken(static_cast<float>((end - start).getValue() * 1e6), end);
+        session.cameraStillSteps = cameraMoved ? 0 : session.cameraStillSteps + 1;
     }
 }

@@ -2,5 +2,8 @@
 
 #include <Inventor/SbTime.h>
 
-// One step of the program's per-frame work, given the time since the last one.
-void simulationStep(SbTime interval);
+struct Session;
+
+// One step of the program's per-frame work, given the time since the last one
+// and the run's session (its choices, hooks and figures).
+void simulationStep(SbTime interval, Session& session);

@@ -39,9 +39,6 @@ struct PerfGraphData {
 
     static void onFieldChanged(void* record, SoSensor* sensor);
 
-    // Time of day in seconds; replaceable so that the labels' timing can be tested.
-    static double (*timeOfDay)();
-
     std::vector<float> values;
     std::vector<double> times;
     int numValues = 0;

@@ -6,6 +6,7 @@
 #include "app/FrameTick.h"
 #include "app/Globals.h"
 #include "perfgraph/SoPerfGraph.h"
+#include "simulation/Session.h"
 
 namespace {
 
@@ -19,13 +20,13 @@ TEST(FrameTick, FirstTickOnlyRecordsTheTimeLaterTicksStepOnce) {
     cam->ref();
     camera = cam;
 
-    SoOneShotSensor sensor(frameTick, nullptr);
+    Session session;
+    SoOneShotSensor sensor(frameTick, &session);
     lastTickTime = SbTime::zero();
-    const unsigned long ticksBefore = frameTickCount();
 
     SbTime before = SbTime::getTimeOfDay();
-    frameTick(nullptr, &sensor);
-    EXPECT_EQ(frameTickCount(), ticksBefore) << "the first tick runs no step";
+    frameTick(&session, &sensor);
+    EXPECT_EQ(session.ticks, 0u) << "the first tick runs no step";
     EXPECT_GE(lastTickTime.getValue(), before.getValue());
     EXPECT_TRUE(sensor.isScheduled()) << "the tick schedules itself again";
     sensor.unschedule();
@@ -33,8 +34,8 @@ TEST(FrameTick, FirstTickOnlyRecordsTheTimeLaterTicksStepOnce) {
     // A tick 20 ms later runs exactly one step and records its time.
     lastTickTime = SbTime::getTimeOfDay() - SbTime(0.02);
     SbTime previous = lastTickTime;
-    frameTick(nullptr, &sensor);
-    EXPECT_EQ(frameTickCount(), ticksBefore + 1);
+    frameTick(&session, &sensor);
+    EXPECT_EQ(session.ticks, 1u);
     EXPECT_GT(lastTickTime.getValue(), previous.getValue());
     EXPECT_TRUE(sensor.isScheduled());
     sensor.unschedule();
@@ -43,16 +44,16 @@ TEST(FrameTick, FirstTickOnlyRecordsTheTimeLaterTicksStepOnce) {
     // pause is no step's interval.
     lastTickTime = SbTime::getTimeOfDay() - SbTime(30.0);
     restartFrameTick();
-    frameTick(nullptr, &sensor);
-    EXPECT_EQ(frameTickCount(), ticksBefore + 1);
+    frameTick(&session, &sensor);
+    EXPECT_EQ(session.ticks, 1u);
     EXPECT_GT(lastTickTime.getValue(), previous.getValue());
     sensor.unschedule();
 
     // A clock that went back (or did not move) gives no step and no sample;
     // the next tick measures from the new reading.
     lastTickTime = SbTime::getTimeOfDay() + SbTime(3600.0);
-    frameTick(nullptr, &sensor);
-    EXPECT_EQ(frameTickCount(), ticksBefore + 1);
+    frameTick(&session, &sensor);
+    EXPECT_EQ(session.ticks, 1u);
     EXPECT_LT(lastTickTime.getValue(), SbTime::getTimeOfDay().getValue() + 1.0);
     EXPECT_TRUE(sensor.isScheduled());
     sensor.unschedule();

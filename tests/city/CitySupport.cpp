@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "city/CityBuilder.h"
 #include "city/CityElement.h"
@@ -14,29 +15,6 @@
 #include "city/ElementGrid.h"
 
 namespace {
-
-int (*const standardDraw)() = layoutDraw;
-void (*const standardSeed)(unsigned int) = layoutSeed;
-
-std::vector<int> script;
-int fallback = 0;
-unsigned int fixedSeed = 0;
-std::vector<int> values;
-
-int scriptedDraw() {
-    const size_t k = values.size();
-    values.push_back(k < script.size() ? script[k] : fallback);
-    return values.back();
-}
-
-int recordedDraw() {
-    values.push_back(standardDraw());
-    return values.back();
-}
-
-void seedFixed(unsigned int) {
-    standardSeed(fixedSeed);
-}
 
 void collect(const SoError* error, void* data) {
     static_cast<std::vector<std::string>*>(data)->push_back(error->getDebugString().getString());
@@ -63,32 +41,43 @@ void writeFile(const std::string& path, const std::string& content) {
     std::fclose(file);
 }
 
-void useScriptedDraws(const std::vector<int>& newScript, int newFallback) {
-    script = newScript;
-    fallback = newFallback;
-    values.clear();
-    layoutSeed = [](unsigned int) {};
-    layoutDraw = scriptedDraw;
+TestDraws TestDraws::fromSeed(unsigned int fixedSeed) {
+    TestDraws draws;
+    draws.kind = Kind::fixedSeed;
+    draws.fixedSeed = fixedSeed;
+    return draws;
 }
 
-void useSeededDraws(unsigned int seed) {
-    fixedSeed = seed;
-    values.clear();
-    layoutSeed = seedFixed;
-    layoutDraw = recordedDraw;
+TestDraws TestDraws::scripted(std::vector<int> script, int fallback) {
+    TestDraws draws;
+    draws.kind = Kind::script;
+    draws.script = std::move(script);
+    draws.fallback = fallback;
+    return draws;
 }
 
-void restoreDraws() {
-    layoutSeed = standardSeed;
-    layoutDraw = standardDraw;
+void TestDraws::seed(unsigned int seed) {
+    seedAsked = seed;
+    if (kind != Kind::script) {
+        LayoutDraws::seed(kind == Kind::fixedSeed ? fixedSeed : seed);
+    }
 }
 
-int drawsMade() {
-    return static_cast<int>(values.size());
+int TestDraws::draw() {
+    const size_t k = values.size();
+    if (kind == Kind::script) {
+        values.push_back(k < script.size() ? script[k] : fallback);
+    } else {
+        values.push_back(LayoutDraws::draw());
+    }
+    return values.back();
 }
 
-const std::vector<int>& drawnValues() {
-    return values;
+void RecordedFiling::forget() {
+    for (const CollisionObject& record : records) {
+        delete record.box;
+    }
+    records.clear();
 }
 
 std::vector<int> crossingDraws() {
@@ -150,18 +139,4 @@ std::string cityMap(const ElementGrid& grid) {
         }
     }
     return map;
-}
-
-void destroyCity(CityBuilder& builder) {
-    if (!builder.grid) {
-        return;
-    }
-    for (auto& row : builder.grid->cells) {
-        for (CityElement*& element : row) {
-            delete element;
-            element = nullptr;
-        }
-    }
-    delete builder.grid;
-    builder.grid = nullptr;
 }

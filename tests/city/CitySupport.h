@@ -3,7 +3,10 @@
 #include <string>
 #include <vector>
 
-class CityBuilder;
+#include "city/CityLayout.h"
+#include "octree/CollisionObject.h"
+#include "spatialindex/RecordFiling.h"
+
 class ElementGrid;
 
 // Coin set up once per process.
@@ -19,15 +22,29 @@ public:
 
 void writeFile(const std::string& path, const std::string& content);
 
-// Replaces the layout's random source by a script: draw k gives script[k], or
-// fallback past its end. drawsMade() counts the draws since.
-void useScriptedDraws(const std::vector<int>& script, int fallback);
-// Seeds the standard source with seed instead of the process id and records
-// every value drawn.
-void useSeededDraws(unsigned int seed);
-void restoreDraws();
-int drawsMade();
-const std::vector<int>& drawnValues();
+// The layout's draws as a test chooses them, each value drawn recorded. By
+// default the standard source, seeded as asked.
+class TestDraws : public LayoutDraws {
+public:
+    // The standard source seeded with fixedSeed, whatever seed is asked for.
+    static TestDraws fromSeed(unsigned int fixedSeed);
+    // Draw k gives script[k], or fallback past its end; seeding does nothing.
+    static TestDraws scripted(std::vector<int> script, int fallback);
+
+    void seed(unsigned int seed) override;
+    int draw() override;
+
+    std::vector<int> values;
+    // The seed asked for last; -1 before any.
+    long long seedAsked = -1;
+
+private:
+    enum class Kind { standard, fixedSeed, script };
+    Kind kind = Kind::standard;
+    unsigned int fixedSeed = 0;
+    std::vector<int> script;
+    int fallback = 0;
+};
 
 // Draws that lay one street along x through z = 4 and one along z at x = 2
 // from z = 0 to 6, then give building k the colour k % 8.
@@ -38,5 +55,17 @@ std::vector<int> crossingDraws();
 // one, '!' where two things overlap.
 std::string cityMap(const ElementGrid& grid);
 
-// Frees what generateCity left on the builder's grid.
-void destroyCity(CityBuilder& builder);
+// Stands in for the index the city files into: keeps every record filed, in
+// order, and frees their boxes at its end.
+class RecordedFiling : public RecordFiling {
+public:
+    RecordedFiling() = default;
+    RecordedFiling(const RecordedFiling&) = delete;
+    RecordedFiling& operator=(const RecordedFiling&) = delete;
+    ~RecordedFiling() { forget(); }
+
+    void insert(const CollisionObject& record) override { records.push_back(record); }
+    void forget();
+
+    std::vector<CollisionObject> records;
+};

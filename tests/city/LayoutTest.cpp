@@ -4,29 +4,23 @@
 #include <cstring>
 
 #include "CitySupport.h"
-#include "RecordingOctTree.h"
 #include "city/CityBuilder.h"
 #include "city/CityElement.h"
 #include "city/CityLayout.h"
 #include "city/ElementGrid.h"
-#include "octree/OctTree.h"
+#include "tests/support/SimulationWorld.h"
 
 namespace {
 
 class LayoutTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        destroyCity(builder);
-        forgetFiledRecords();
-        restoreDraws();
-    }
+    void TearDown() override { releaseCity(builder); }
 
-    void generate() {
-        OctTree tree(SbBox3f(-60, -110, -60, 60, 10, 60));
-        builder.generateCity(tree);
-    }
+    void generate() { builder.generateCity(filed, draws); }
 
     CityBuilder builder;
+    TestDraws draws;
+    RecordedFiling filed;
 };
 
 bool sameBox(const SbBox3f& box, float x0, float y0, float z0, float x1, float y1, float z1) {
@@ -36,7 +30,7 @@ bool sameBox(const SbBox3f& box, float x0, float y0, float z0, float x1, float y
 // Checks what was filed against the grid: one record per street tile, in
 // layout order, then one per building, in placement order, each with its box.
 // Returns the number of buildings.
-int checkRecords(const ElementGrid& grid) {
+int checkRecords(const ElementGrid& grid, const std::vector<CollisionObject>& filedRecords) {
     const float heights[] = {0, 4, 2, 2, 1};  // by the digit of "Building/dumN.txt"
     size_t streets = 0, buildings = 0;
     for (const CollisionObject& record : filedRecords) {
@@ -72,25 +66,21 @@ int checkRecords(const ElementGrid& grid) {
 }
 
 TEST_F(LayoutTest, SeedsTheStandardSourceWithTheProcessId) {
-    static unsigned int seenSeed = 0;
-    layoutSeed = [](unsigned int seed) { seenSeed = seed; };
     generate();
-    EXPECT_EQ(seenSeed, static_cast<unsigned int>(getpid()));
+    EXPECT_EQ(draws.seedAsked, getpid());
     EXPECT_EQ(builder.seed, getpid()) << "the builder keeps the seed it used";
 }
 
 // A chosen seed is used as it is, 0 included; the process id only stands in
 // for the default -1.
 TEST_F(LayoutTest, SeedsTheStandardSourceWithAChosenSeed) {
-    static unsigned int seenSeed = 0;
-    layoutSeed = [](unsigned int seed) { seenSeed = seed; };
     for (int seed : {0, 2147483647}) {
-        destroyCity(builder);
+        releaseCity(builder);
         builder.grid = new ElementGrid(10, 10);
-        seenSeed = 1;
+        draws.seedAsked = 1;
         builder.seed = seed;
         generate();
-        EXPECT_EQ(seenSeed, static_cast<unsigned int>(seed));
+        EXPECT_EQ(draws.seedAsked, seed);
         EXPECT_EQ(builder.seed, seed);
     }
 }
@@ -98,7 +88,7 @@ TEST_F(LayoutTest, SeedsTheStandardSourceWithAChosenSeed) {
 // Draws chosen by hand: one street along x in row z = 4, one along z in
 // column x = 2 from z = 0 to 6, crossing at (2, 4); buildings fill the rest.
 TEST_F(LayoutTest, CrossingLayoutMatchesHandComputation) {
-    useScriptedDraws(crossingDraws(), 32767);
+    draws = TestDraws::scripted(crossingDraws(), 32767);
     generate();
     EXPECT_EQ(cityMap(*builder.grid),
               "4#=4#.4#.2\n"
@@ -113,18 +103,18 @@ TEST_F(LayoutTest, CrossingLayoutMatchesHandComputation) {
               "##.##.##.#\n");
     // 73 and 72 draws for the two street grids, then one colour draw for each
     // of 16 buildings.
-    EXPECT_EQ(drawsMade(), 73 + 72 + 16);
-    ASSERT_EQ(checkRecords(*builder.grid), 16);
-    ASSERT_EQ(filedRecords.size(), 16u + 16u);
+    EXPECT_EQ(draws.values.size(), 73u + 72u + 16u);
+    ASSERT_EQ(checkRecords(*builder.grid, filed.records), 16);
+    ASSERT_EQ(filed.records.size(), 16u + 16u);
     for (int k = 0; k < 16; ++k) {
-        const SbVec3f min = filedRecords[16 + k].box->getMin();
+        const SbVec3f min = filed.records[16 + k].box->getMin();
         const CityElement* building = builder.grid->cells[int(min[0])][int(min[2])];
         EXPECT_EQ(building->color, SbColor(Barvicka[k % 8])) << "building " << k;
     }
 }
 
 TEST_F(LayoutTest, NoLowPercentageGivesAStreetlessCityOfSeparatedBuildings) {
-    useScriptedDraws({}, 6554);  // every percentage exactly 20
+    draws = TestDraws::scripted({}, 6554);  // every percentage exactly 20
     generate();
     EXPECT_EQ(cityMap(*builder.grid),
               "4#.4#.4#.2\n"
@@ -137,17 +127,18 @@ TEST_F(LayoutTest, NoLowPercentageGivesAStreetlessCityOfSeparatedBuildings) {
               "##.##.##.#\n"
               "..........\n"
               "3#.3#.3#.1\n");
-    EXPECT_EQ(checkRecords(*builder.grid), 16);
+    EXPECT_EQ(checkRecords(*builder.grid, filed.records), 16);
 }
 
 // Street runs straight from the procedure: where they start and end, and
 // that neighbouring rows never run side by side.
 TEST(StreetRuns, StayInsideAndApartOverManySeeds) {
     for (unsigned int seed = 1; seed <= 500; ++seed) {
-        useSeededDraws(seed);
+        TestDraws draws = TestDraws::fromSeed(seed);
+        draws.seed(0);
         LayoutGrid g;
         clearLayout(g);
-        layStreets(g);
+        layStreets(g, draws);
         for (int j = 0; j < layoutSize; ++j) {
             int i = 0;
             while (i < layoutSize) {
@@ -170,17 +161,16 @@ TEST(StreetRuns, StayInsideAndApartOverManySeeds) {
             }
         }
     }
-    restoreDraws();
 }
 
 TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
     int streetless = 0;
     for (unsigned int seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        destroyCity(builder);
-        forgetFiledRecords();
+        releaseCity(builder);
+        filed.forget();
         builder.grid = new ElementGrid(10, 10);
-        useSeededDraws(seed);
+        draws = TestDraws::fromSeed(seed);
         generate();
         const ElementGrid& grid = *builder.grid;
         const std::string map = cityMap(grid);
@@ -227,24 +217,24 @@ TEST_F(LayoutTest, ManySeedsGiveSoundCities) {
         streetless += streets == 0;
 
         // The colour draws are the last ones, one per building in filing order.
-        const int buildings = checkRecords(grid);
-        const std::vector<int>& drawn = drawnValues();
+        const int buildings = checkRecords(grid, filed.records);
+        const std::vector<int> drawn = draws.values;
         ASSERT_GE(drawn.size(), size_t(buildings));
         const size_t firstColour = drawn.size() - buildings;
         for (int k = 0; k < buildings; ++k) {
-            const SbVec3f min = filedRecords[filedRecords.size() - buildings + k].box->getMin();
+            const SbVec3f min = filed.records[filed.records.size() - buildings + k].box->getMin();
             EXPECT_EQ(grid.cells[int(min[0])][int(min[2])]->color,
                       SbColor(Barvicka[drawn[firstColour + k] * 8 / 32768]));
         }
         // Laying the streets alone consumes exactly the draws before them.
-        useSeededDraws(seed);
-        layoutSeed(0);
+        TestDraws streetDraws = TestDraws::fromSeed(seed);
+        streetDraws.seed(0);
         LayoutGrid plocha, plocha2;
         clearLayout(plocha);
         clearLayout(plocha2);
-        layStreets(plocha);
-        layStreets(plocha2);
-        EXPECT_EQ(size_t(drawsMade()), firstColour);
+        layStreets(plocha, streetDraws);
+        layStreets(plocha2, streetDraws);
+        EXPECT_EQ(streetDraws.values.size(), firstColour);
     }
     EXPECT_LT(streetless, 300) << "some seed must give streets";
 }

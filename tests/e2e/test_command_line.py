@@ -19,11 +19,13 @@ def help_and_bad_options():
         check(result.returncode == 0 and result.stdout.startswith("Usage: brennoc")
               and "--seed N" in result.stdout and "--craft N" in result.stdout
               and "--octree-cost" in result.stdout and "octree overlay" in result.stdout
+              and "--frame-stats" in result.stdout and "--camera-trace" in result.stdout
               and result.stderr == "",
               "%s prints the usage and ends with 0 without a display (got %s, %r, %r)"
               % (flag, result.returncode, result.stdout[:80], result.stderr))
     for args, named in ((["--craft", "10001"], "--craft"), (["--seed", "x1"], "--seed"),
-                        (["--seed"], "--seed"), (["--colour"], "--colour"), (["7"], "'7'")):
+                        (["--seed"], "--seed"), (["--colour"], "--colour"), (["7"], "'7'"),
+                        (["--index", "bsp"], "'bsp'")):
         result = run_without_display(args)
         lines = result.stderr.splitlines()
         check(result.returncode == 2 and len(lines) == 1 and named in lines[0]

@@ -16,6 +16,7 @@
 #include "city/CityBuilder.h"
 #include "city/Skybox.h"
 #include "octree/OctTree.h"
+#include "spatialindex/OctTreeIndex.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ protected:
     }
     SoSeparator* root = nullptr;
     OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
+    OctTreeIndex filing{tree};
 };
 
 bool imageLoaded(const SoTexture2* texture) {
@@ -47,7 +49,7 @@ bool imageLoaded(const SoTexture2* texture) {
 
 TEST_F(EnvironmentTest, RootGainsTheSevenNodesInOrderAndEveryImageIsRead) {
     CoinMessages coin;
-    builder.buildEnvironment(root, tree);
+    builder.buildEnvironment(root, filing);
     EXPECT_TRUE(coin.messages.empty()) << coin.messages.front();
     ASSERT_NE(std::getenv("COIN_SHOW_FPS_COUNTER"), nullptr);
     EXPECT_STREQ(std::getenv("COIN_SHOW_FPS_COUNTER"), "1");
@@ -72,7 +74,7 @@ TEST_F(EnvironmentTest, RootGainsTheSevenNodesInOrderAndEveryImageIsRead) {
 }
 
 TEST_F(EnvironmentTest, GroundSlabCollidesOnlyWithWhatReachesPastTheGroundPlane) {
-    builder.buildEnvironment(root, tree);
+    builder.buildEnvironment(root, filing);
     const std::vector<const SbBox3f*> boxes = boxesInTree(tree);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0]->getMin(), SbVec3f(-500, 0, -500));

@@ -20,6 +20,7 @@
 #include "city/ElementGrid.h"
 #include "city/FlyingObject.h"
 #include "octree/OctTree.h"
+#include "spatialindex/OctTreeIndex.h"
 #include "swarm/SoSwarm.h"
 
 namespace {
@@ -58,12 +59,13 @@ protected:
     }
     SoSeparator* root = nullptr;
     OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
+    OctTreeIndex filing{tree};
 };
 
 TEST_F(FlyingObjectTest, TenCraftDrawSixTimesEachAndAreFiledAndListedInOrder) {
     const std::vector<int> draws = drawsAfter(4242, 61);
     CoinMessages coin;
-    builder.createFlyingObjects(2, 10, root, tree);
+    builder.createFlyingObjects(2, 10, root, filing);
     EXPECT_EQ(nextDraw(), draws[60]) << "exactly six draws per craft";
     EXPECT_TRUE(coin.messages.empty()) << coin.messages.front();
 
@@ -103,7 +105,7 @@ TEST_F(FlyingObjectTest, MoreThanTenAreOneSwarmNodeWithTheSameDrawsInTheirOwnCel
     const int count = 11;
     const std::vector<int> draws = drawsAfter(4242, 6 * count + 1);
     CoinMessages coin;
-    builder.createFlyingObjects(2, count, root, tree);
+    builder.createFlyingObjects(2, count, root, filing);
     EXPECT_EQ(nextDraw(), draws[6 * count]) << "exactly six draws per craft";
     EXPECT_TRUE(coin.messages.empty()) << coin.messages.front();
 
@@ -167,7 +169,7 @@ TEST(CraftRelease, CrowdsStartApartInsideTheSpaceAndAboveTheCity) {
 }
 
 TEST_F(FlyingObjectTest, ModelIsFoundAndIsASmallSaucer) {
-    builder.createFlyingObjects(2, 1, root, tree);
+    builder.createFlyingObjects(2, 1, root, filing);
     auto* model = static_cast<SoFile*>(static_cast<SoSeparator*>(root->getChild(0))->getChild(2));
     ASSERT_GT(model->getChildren()->getLength(), 0) << "the model was not read";
     if (std::filesystem::exists("/models/Ufo1.wrl")) {
@@ -187,15 +189,15 @@ TEST_F(FlyingObjectTest, KindOneIsATexturedCubeAndBadArgumentsDoNothing) {
     const std::vector<int> draws = drawsAfter(7, 7);
     CoinMessages coin;
     for (int kind : {0, 3, -1}) {
-        builder.createFlyingObjects(kind, 10, root, tree);
+        builder.createFlyingObjects(kind, 10, root, filing);
     }
-    builder.createFlyingObjects(2, 0, root, tree);
-    builder.createFlyingObjects(1, -3, root, tree);
+    builder.createFlyingObjects(2, 0, root, filing);
+    builder.createFlyingObjects(1, -3, root, filing);
     EXPECT_EQ(root->getNumChildren(), 0);
     EXPECT_EQ(builder.flyingObjects.getLength(), 0);
     EXPECT_TRUE(boxesInTree(tree).empty());
 
-    builder.createFlyingObjects(1, 1, root, tree);
+    builder.createFlyingObjects(1, 1, root, filing);
     EXPECT_EQ(nextDraw(), draws[6]) << "no draws for a bad kind or count";
     EXPECT_TRUE(coin.messages.empty()) << coin.messages.front();
     ASSERT_EQ(builder.flyingObjects.getLength(), 1);
@@ -230,7 +232,7 @@ TEST_F(FlyingObjectTest, NodesBelongToTheGroupAndRecordsOutliveTheBuilder) {
     CollisionObject* record = nullptr;
     {
         CityBuilder local;
-        local.createFlyingObjects(2, 1, root, tree);
+        local.createFlyingObjects(2, 1, root, filing);
         record = local.flyingObjects[0];
         delete local.grid;
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "octree/OctTree.h"
+#include "spatialindex/OctTreeIndex.h"
 #include "tests/octree/TreeProbe.h"
 #include "tests/support/CityWorkload.h"
 #include "tests/support/TreeCheck.h"
@@ -43,8 +44,8 @@ void removeChecked(OctTree& root, SbBox3f& box) {
 // covering that line.
 std::vector<SbBox3f> quartersAndCover(float at) {
     return {
-        SbBox3f(at - 1, -10, at - 1, at, 10, at),     SbBox3f(at, -10, at - 1, at + 1, 10, at),
-        SbBox3f(at - 1, -10, at, at, 10, at + 1),     SbBox3f(at, -10, at, at + 1, 10, at + 1),
+        SbBox3f(at - 1, -10, at - 1, at, 10, at),         SbBox3f(at, -10, at - 1, at + 1, 10, at),
+        SbBox3f(at - 1, -10, at, at, 10, at + 1),         SbBox3f(at, -10, at, at + 1, 10, at + 1),
         SbBox3f(at - 2, -10, at - 2, at + 2, 10, at + 2),
     };
 }
@@ -321,9 +322,10 @@ TEST(OctTreeBound, CityNeverReachesIt) {
             insertChecked(root, *b);
         }
         CraftSwarm swarm(10, seed);
-        swarm.fileAll(root);
+        OctTreeIndex index(root);
+        swarm.fileAll(index);
         for (int step = 0; step < 3000; ++step) {
-            swarm.step(root);
+            swarm.step(index);
             if (step % 500 == 0) {
                 ASSERT_LE(largestLeaf(root), 4) << "seed " << seed << " step " << step;
                 ASSERT_EQ(firstBrokenInvariant(root), "") << "seed " << seed << " step " << step;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "octree/OctTree.h"
+#include "spatialindex/CollisionIndex.h"
 #include "tests/octree/TreeProbe.h"
 #include "tests/support/CityWorkload.h"
 
@@ -12,31 +13,37 @@ namespace {
 // Craft released into one block over the city, most inside one another, the
 // crowd the program flies with many craft: every move through tryMove leaves
 // the tree the four calls leave.
-struct TwoWays {
+class TwoWays : public CollisionIndex {
+public:
     TwoWays() : moved(cityRootBox()), byCalls(cityRootBox()) {}
 
-    void addStatic(const SbBox3f* box) { add(box); }
-    void addMover(int, SbBox3f* box) { add(box); }
-    void add(const SbBox3f* box) {
-        const CollisionObject record(0, 0, 0, const_cast<SbBox3f*>(box));
+    const char* name() const override { return "two octrees"; }
+    void insert(const CollisionObject& record) override {
         moved.insert(record);
         byCalls.insert(record);
     }
-    bool tryMove(int, SbBox3f* from, SbBox3f* to) {
-        const CollisionObject old(0, 0, 0, from);
-        const CollisionObject tried(0, 0, 0, to);
-        const bool hit = moved.tryMove(old, tried);
-        byCalls.remove(old);
+    void remove(const CollisionObject& record) override {
+        moved.remove(record);
+        byCalls.remove(record);
+    }
+    bool insertAndCheck(const CollisionObject& record) override {
+        const bool hit = moved.insertAndCheck(record);
+        EXPECT_EQ(hit, byCalls.insertAndCheck(record));
+        return hit;
+    }
+    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override {
+        const bool hit = moved.tryMove(filed, tried);
+        byCalls.remove(filed);
         if (byCalls.insertAndCheck(tried)) {
             byCalls.remove(tried);
-            byCalls.insert(old);
+            byCalls.insert(filed);
             EXPECT_TRUE(hit);
             return true;
         }
         EXPECT_FALSE(hit);
         return false;
     }
-    void endStep() {}
+    void collect(std::vector<CollisionObject>&) const override {}
 
     OctTree moved;
     OctTree byCalls;

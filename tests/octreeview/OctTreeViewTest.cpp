@@ -1,5 +1,6 @@
 #include <Inventor/SoDB.h>
 #include <Inventor/events/SoKeyboardEvent.h>
+#include <Inventor/nodes/SoBaseColor.h>
 #include <Inventor/nodes/SoCoordinate3.h>
 #include <Inventor/nodes/SoIndexedLineSet.h>
 #include <Inventor/nodes/SoText2.h>
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <ostream>
 #include <string>
 #include <tuple>
@@ -14,6 +16,7 @@
 
 #include "octree/OctTree.h"
 #include "octreeview/OctTreeView.h"
+#include "spatialindex/IndexSet.h"
 #include "tests/octree/TreeProbe.h"
 
 namespace {
@@ -69,7 +72,7 @@ void readBoxes(const SoCoordinate3* corners, const SoIndexedLineSet* lines, int 
 
 std::vector<DrawnBox> drawnLeaves(const OctTreeView& view) {
     std::vector<DrawnBox> boxes;
-    for (int c = 0; c < OctTreeView::countClasses; ++c) {
+    for (int c = 0; c < OctTreeView::lineClasses; ++c) {
         readBoxes(view.leafCorners, view.leafLines[c], c, boxes);
     }
     std::sort(boxes.begin(), boxes.end());
@@ -240,6 +243,56 @@ TEST_F(OctTreeViewTest, KeyOSwitchesTheOverlayAndNoOtherKeyIsTaken) {
     EXPECT_TRUE(view.handleEvent(&pressO));
     EXPECT_FALSE(view.isOn());
     EXPECT_EQ(view.getSceneGraph()->whichChild.getValue(), SO_SWITCH_NONE);
+}
+
+std::string line(const OctTreeView& view) {
+    return view.numbersText->string[0].getString();
+}
+
+// The overlay follows the set's active index from one update to the next: the
+// dynamic tree's nodes, its leaves in a class of their own, then every record
+// of the flat list; its line names the index and gives the index's numbers.
+TEST(IndexOverlay, DrawsWhicheverIndexIsActiveWithItsOwnNumbers) {
+    SoDB::init();
+    OctTree tree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    IndexSet indexes(tree);
+    OctTreeView view(&indexes);
+    std::vector<SbBox3f> boxes;
+    for (int i = 0; i < 6; ++i) {
+        boxes.emplace_back(3.0f * i, -5, 0, 3.0f * i + 1, -4, 1);
+    }
+    for (SbBox3f& box : boxes) {
+        indexes.active().insert(recordOf(box));
+    }
+    view.setOn(true);
+    view.update(SbTime(1.0));
+    char expected[80];
+    std::snprintf(expected, sizeof expected, "octree  nodes %d  records 6", tree.nodeCount());
+    EXPECT_EQ(line(view).rfind(expected, 0), 0u) << line(view);
+
+    indexes.cycle();
+    view.update(SbTime(1.1));
+    const DbvtIndex& dbvt = indexes.dbvt;
+    const std::vector<DrawnBox> nodes = drawnLeaves(view);
+    ASSERT_EQ(static_cast<int>(nodes.size()), dbvt.nodeCount());
+    EXPECT_EQ(std::count_if(
+                  nodes.begin(), nodes.end(),
+                  [](const DrawnBox& box) { return box.colourClass == OctTreeView::depthClasses; }),
+              6);
+    EXPECT_EQ(view.leafColours[OctTreeView::depthClasses]->rgb[0], OctTreeView::dbvtLeafColour);
+    std::snprintf(expected, sizeof expected, "dbvt  nodes 11  height %d  leaves 6", dbvt.height());
+    EXPECT_EQ(line(view).rfind(expected, 0), 0u) << line(view);
+
+    indexes.cycle();
+    SbBox3f tried(40, -5, 40, 41, -4, 41);
+    indexes.active().insertAndCheck(recordOf(tried));
+    view.update(SbTime(1.2));
+    std::vector<DrawnBox> records = drawnLeaves(view);
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_TRUE(std::all_of(records.begin(), records.end(),
+                            [](const DrawnBox& box) { return box.colourClass == 0; }));
+    EXPECT_EQ(view.leafColours[0]->rgb[0], OctTreeView::recordColour);
+    EXPECT_EQ(line(view).rfind("flat  records 7  tests/move 6  moves/s 0", 0), 0u) << line(view);
 }
 
 }  // namespace

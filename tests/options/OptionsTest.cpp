@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "options/Options.h"
+#include "spatialindex/IndexSet.h"
 
 namespace {
 
@@ -35,11 +36,27 @@ TEST(OptionsTest, GoodValuesUpToBothLimits) {
     EXPECT_EQ(none.options.seed, -1) << "without --seed the process id seeds";
     EXPECT_EQ(none.options.craft, 10);
     EXPECT_FALSE(none.options.octreeCost);
+    EXPECT_FALSE(none.options.frameStats);
+    EXPECT_FALSE(none.options.cameraTrace);
 
     Parsed octreeCost = parse({"--craft", "3", "--octree-cost"});
     EXPECT_EQ(octreeCost.action, OptionsAction::run) << octreeCost.message;
     EXPECT_TRUE(octreeCost.options.octreeCost);
     EXPECT_EQ(octreeCost.options.craft, 3);
+
+    EXPECT_EQ(none.options.index, IndexSet::octreeNumber);
+    for (const char* name : {"octree", "dbvt", "flat"}) {
+        Parsed chosen = parse({"--index", name, "--index-cost"});
+        EXPECT_EQ(chosen.action, OptionsAction::run) << chosen.message;
+        EXPECT_STREQ(IndexSet::nameOf(chosen.options.index), name);
+        EXPECT_TRUE(chosen.options.octreeCost) << "--index-cost is --octree-cost's new name";
+    }
+
+    Parsed diagnostics = parse({"--camera-trace", "--frame-stats"});
+    EXPECT_EQ(diagnostics.action, OptionsAction::run) << diagnostics.message;
+    EXPECT_TRUE(diagnostics.options.frameStats);
+    EXPECT_TRUE(diagnostics.options.cameraTrace);
+    EXPECT_FALSE(diagnostics.options.octreeCost);
 
     Parsed low = parse({"--seed", "0", "--craft", "0"});
     EXPECT_EQ(low.action, OptionsAction::run) << low.message;
@@ -82,6 +99,10 @@ TEST(OptionsTest, BadCommandLinesFailWithOneLine) {
         {{"--help=yes"}, "--help"},
         {{"--octree-cost=yes"}, "--octree-cost"},
         {{"--octree-cost", "1"}, "'1'"},
+        {{"--frame-stats=1"}, "--frame-stats"},
+        {{"--index", "kdtree"}, "'kdtree'"},
+        {{"--index", "Octree"}, "'Octree'"},
+        {{"--index"}, "--index"},
         // missing values
         {{"--seed"}, "--seed"},
         {{"--craft=5", "--craft"}, "--craft"},

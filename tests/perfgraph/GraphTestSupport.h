@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "perfgraph/internal/PerfGraphData.h"
 #include "perfgraph/SoPerfGraph.h"
+#include "perfgraph/internal/PerfGraphData.h"
+#include "tests/perfgraph/PerfGraphProbe.h"
 
 // A graph whose private record the tests may read and drive; it registers the
 // class on first use and is unreferenced at the end of the test.
@@ -28,7 +29,7 @@ public:
         registerOnce();
         return new ProbeGraph;
     }
-    PerfGraphData& d() { return *data; }
+    PerfGraphData& d() { return PerfGraphProbe::data(*this); }
 };
 
 struct GraphRef {
@@ -36,17 +37,6 @@ struct GraphRef {
     explicit GraphRef(ProbeGraph* g = ProbeGraph::make()) : graph(g) { graph->ref(); }
     ~GraphRef() { graph->unref(); }
     ProbeGraph* operator->() const { return graph; }
-};
-
-// Replaces the graph's clock for the length of a test.
-struct FakeClock {
-    inline static double now = 0;
-    double (*saved)() = PerfGraphData::timeOfDay;
-    explicit FakeClock(double start) {
-        now = start;
-        PerfGraphData::timeOfDay = [] { return now; };
-    }
-    ~FakeClock() { PerfGraphData::timeOfDay = saved; }
 };
 
 inline std::string text(const SoText2* label) {

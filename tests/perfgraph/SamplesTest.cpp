@@ -22,38 +22,37 @@ TEST(NiceCeiling, TwoFourSixOrTenTimesAPowerOfTen) {
 }
 
 TEST(PerfGraphSamples, ScaleGrowsAtOnceShrinksWithHeadroomAndRescansWhenTheMaximumLeaves) {
-    FakeClock clock(1000);
+    const double now = 1000;
     GraphRef graph;
     PerfGraphData& d = graph->d();
-    graph->addValue(57);
+    graph->addValue(57, now);
     EXPECT_EQ(d.scale, 60);
     EXPECT_EQ(text(d.scaleLabel), "60");
     EXPECT_EQ(text(d.averageLabel), "avg: 57.000");
-    graph->addValue(61);
+    graph->addValue(61, now);
     EXPECT_EQ(d.scale, 100);
 
     d.resizeBuffer(3);  // [0, 57, 61]
     for (float v : {55.0f, 55.0f, 50.0f}) {
-        graph->addValue(v);  // the last one overwrites 61: rescan finds 55
+        graph->addValue(v, now);  // the last one overwrites 61: rescan finds 55
     }
     EXPECT_EQ(d.maxValue, 55);
     EXPECT_EQ(d.scale, 100) << "niceCeiling(55 * 1.1) is still 100";
-    graph->addValue(50);
-    graph->addValue(50);  // the last 55 leaves: niceCeiling(50 * 1.1) = 60
+    graph->addValue(50, now);
+    graph->addValue(50, now);  // the last 55 leaves: niceCeiling(50 * 1.1) = 60
     EXPECT_EQ(d.maxValue, 50);
     EXPECT_EQ(d.scale, 60);
-    graph->addValue(58);
-    graph->addValue(20);  // overwrites a 50, not the maximum
+    graph->addValue(58, now);
+    graph->addValue(20, now);  // overwrites a 50, not the maximum
     EXPECT_EQ(d.maxValue, 58);
 
-    graph->addValue(0.03f);
-    graph->addValue(0.03f);
-    graph->addValue(0.03f);
+    graph->addValue(0.03f, now);
+    graph->addValue(0.03f, now);
+    graph->addValue(0.03f, now);
     EXPECT_EQ(text(d.scaleLabel), "0.04") << "trailing zeros dropped";
 }
 
 TEST(PerfGraphSamples, AverageOfTheLastSecondRefreshedEveryThirdOfASecondAtMost) {
-    FakeClock clock(10);
     GraphRef graph;
     PerfGraphData& d = graph->d();
     const struct {
@@ -65,24 +64,24 @@ TEST(PerfGraphSamples, AverageOfTheLastSecondRefreshedEveryThirdOfASecondAtMost)
                  {11.2, 59, "avg: 3.6667"},  {11.5, 60, "avg: 41.667"},  // 60, 59, 6
                  {12.45, 59, "avg: 59.500"}, {30.0, 8, "avg: 8.0000"}};  // alone
     for (const auto& s : steps) {
-        FakeClock::now = s.at;
-        graph->addValue(s.value);
+        graph->addValue(s.value, s.at);
         EXPECT_EQ(text(d.averageLabel), s.label) << "at " << s.at;
     }
     d.resizeBuffer(3);  // never more than the ring, however recent
+    double now = 30.0;
     for (float v : {1.0f, 2.0f, 3.0f, 4.0f}) {
-        FakeClock::now += 0.4;
-        graph->addValue(v / 1e3f);
+        now += 0.4;
+        graph->addValue(v / 1e3f, now);
     }
     EXPECT_EQ(text(d.averageLabel), "avg: 0.0030000");
 }
 
 TEST(PerfGraphSamples, NanIsDroppedInfinityPassesThroughTheRing) {
-    FakeClock clock(5);
+    const double now = 5;
     GraphRef graph;
     PerfGraphData& d = graph->d();
-    graph->addValue(30);
-    graph->addValue(std::nanf(""));
+    graph->addValue(30, now);
+    graph->addValue(std::nanf(""), now);
     EXPECT_EQ(d.startIndex, 1);
     EXPECT_EQ(d.values[1], 0.0f);
     EXPECT_EQ(d.maxValue, 30);
@@ -90,25 +89,23 @@ TEST(PerfGraphSamples, NanIsDroppedInfinityPassesThroughTheRing) {
 
     d.updateLayout(SbViewportRegion(800, 600), true);
     d.resizeBuffer(4);
-    graph->addValue(inf);
+    graph->addValue(inf, now);
     EXPECT_EQ(text(d.scaleLabel), "inf");
     EXPECT_EQ(barLength(d, d.nextRow - 1), 0);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(d.scale, inf);
-        graph->addValue(20);  // the fourth overwrites the infinite sample
+        graph->addValue(20, now);  // the fourth overwrites the infinite sample
     }
     EXPECT_EQ(d.scale, 40);
     EXPECT_EQ(barLength(d, d.nextRow - 1), 64);
 }
 
 TEST(PerfGraphSamples, ResizeBufferKeepsTheNewestInArrivalOrder) {
-    FakeClock clock(0);
     for (int advance : {0, 1, 70, 147}) {
         GraphRef graph;
         PerfGraphData& d = graph->d();
         for (int i = 1; i <= 148 + advance; ++i) {
-            FakeClock::now = i;
-            graph->addValue(float(i));
+            graph->addValue(float(i), i);
         }
         std::vector<float> ordered = ringInOrder(d);
         d.resizeBuffer(200);

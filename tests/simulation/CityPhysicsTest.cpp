@@ -18,7 +18,9 @@
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
+#include "simulation/Session.h"
 #include "simulation/Simulation.h"
+#include "simulation/SimulationState.h"
 #include "swarm/SoSwarm.h"
 #include "tests/support/SimulationWorld.h"
 
@@ -67,19 +69,11 @@ bool restsOnSomething(const SbBox3f* box) {
 }
 
 TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) {
-    // The collidable world as start-up builds it; the drawing is left out.
-    ASSERT_EQ(chdir(BRENNOC_DATA_DIR), 0);
-    SoDB::init();
-    SoSeparator* root = new SoSeparator;
-    root->ref();
-    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    placeCameraAtStart(root);
-    cityBuilder.buildEnvironment(root, *octree);
-    // A fixed city: in some cities two craft start inside each other and hold
+    // The collidable world as start-up builds it; the drawing is left out. A
+    // fixed city: in some cities two craft start inside each other and hold
     // each other up for good, which says nothing about the step.
-    cityBuilder.seed = 7;
-    cityBuilder.generateCity(*octree);
-    cityBuilder.createFlyingObjects(2, 10, root, *octree);
+    ASSERT_EQ(chdir(BRENNOC_DATA_DIR), 0);
+    SeededWorld world(7, 10, IndexSet::octreeNumber);
     const SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
     ASSERT_EQ(craft.getLength(), 10);
     for (int i = 0; i < craft.getLength(); i += 2) {
@@ -96,7 +90,7 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     std::size_t treeAtMinute = 0;
     const int steps = 4000;
     for (int n = 1; n <= steps && !::testing::Test::HasFailure(); ++n) {
-        simulationStep(SbTime(0.02));
+        world.step();
         KeyStateTable[KEY_E].pressed = false;
         const std::map<const SbBox3f*, int> copies = copiesInTree();
         for (const auto& entry : copies) {
@@ -134,11 +128,6 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     // Abandoning the replaced boxes would add well over 100 kB here.
     EXPECT_LT(heapGrowth - treeGrowth, 8 * 1024);
 #endif
-    for (int i = 0; i < craft.getLength(); ++i) {
-        delete craft[i];  // as the program's tear-down does
-        cityBuilder.flyingObjects[i] = nullptr;
-    }
-    root->unref();
 }
 
 // Counts the moves the octree decides: tried, and refused.
@@ -150,19 +139,14 @@ void countMove(void* data, const CollisionObject&, bool refused) {
 
 TEST(CityPhysicsTest, AThousandCraftStartApartAndFly) {
     ASSERT_EQ(chdir(BRENNOC_DATA_DIR), 0);
-    SoDB::init();
-    SoSeparator* root = new SoSeparator;
-    root->ref();
-    releaseSimulationWorld();  // whatever an earlier test left
-    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    placeCameraAtStart(root);
-    cityBuilder.buildEnvironment(root, *octree);
-    cityBuilder.seed = 7;
-    cityBuilder.generateCity(*octree);
-    const int children = root->getNumChildren();
+    int children = 0;
+    {
+        SeededWorld none(7, 0, IndexSet::octreeNumber);
+        children = none.scene()->getNumChildren();
+    }
     const int count = 1000;
-    cityBuilder.createFlyingObjects(2, count, root, *octree);
-
+    SeededWorld world(7, count, IndexSet::octreeNumber);
+    SoSeparator* root = world.scene();
     // One node draws them all.
     ASSERT_EQ(root->getNumChildren(), children + 1);
     ASSERT_EQ(root->getChild(children), static_cast<SoNode*>(cityBuilder.swarm));
@@ -183,15 +167,14 @@ TEST(CityPhysicsTest, AThousandCraftStartApartAndFly) {
     EXPECT_EQ(overlaps, 0);
 
     int moves[2] = {0, 0};
-    moveObserver = countMove;
-    moveObserverData = moves;
+    world.session.moveObserver = countMove;
+    world.session.moveObserverData = moves;
     KeyStateTable[KEY_E].pressed = true;
     const int steps = 200;
     for (int n = 0; n < steps; ++n) {
-        simulationStep(SbTime(0.02));
+        world.step();
         KeyStateTable[KEY_E].pressed = false;
     }
-    moveObserver = nullptr;
     // Packed into the ten craft's block, nearly every move would be refused.
     EXPECT_EQ(moves[0], steps * (count + 1));
     EXPECT_LT(moves[1], moves[0] / 100) << "moves refused";
@@ -199,21 +182,6 @@ TEST(CityPhysicsTest, AThousandCraftStartApartAndFly) {
     for (int i = 0; i < count; ++i) {
         EXPECT_EQ(cityBuilder.swarm->position[i], SbVec3f(craft[i]->owner->currentPosition)) << i;
     }
-
-    // The city's boxes are the tree's alone; they go with it.
-    std::set<const SbBox3f*> city;
-    for (const auto& entry : copiesInTree()) {
-        city.insert(entry.first);
-    }
-    for (int i = 0; i < count; ++i) {
-        city.erase(craft[i]->box);
-    }
-    city.erase(cameraObject->box);
-    releaseSimulationWorld();
-    for (const SbBox3f* box : city) {
-        delete box;
-    }
-    root->unref();
 }
 
 }  // namespace

@@ -143,11 +143,11 @@ TEST_F(MotionTest, AnObserverIsToldOfEveryTriedMoveWithItsBoxAndWhetherItWasRefu
     craft->velocity.setValue(0.01f, 0.1f, 0);  // into the ground: refused
     placeCamera(SbVec3f(5, -20, 5));
     std::vector<SeenMove> seen;
-    moveObserver = recordMove;
-    moveObserverData = &seen;
+    session.moveObserver = recordMove;
+    session.moveObserverData = &seen;
     physicsEnabled = true;
     step();
-    moveObserver = nullptr;
+    session.moveObserver = nullptr;
 
     ASSERT_EQ(seen.size(), 2u) << "the craft's move, then the camera's";
     EXPECT_EQ(seen[0].owner, craft);

@@ -13,6 +13,7 @@
 #include "simulation/Motion.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/IndexSet.h"
 #include "tests/support/KeyEvents.h"
 #include "tests/support/SimulationWorld.h"
 
@@ -52,45 +53,26 @@ SbVec3f cameraPosition() {
 
 void SimulationTest::SetUp() {
     SoDB::init();
-    for (KeyState& row : KeyStateTable) {
-        row = KeyState{row.key, false};
-    }
-    viewDirection.setValue(0, 0, 1);
-    upDirection.setValue(0, -1, 0);
-    rightDirection.setValue(1, 0, 0);
-    physicsEnabled = false;
-    cameraObjectStale = true;
-    cameraThrust = 0;
-    cameraVelocity.setValue(0, 0, 0);
-    orbitPhase = 0.001f;
-    costSink = feedCostGraph;
-    octreeTiming = false;
-    graphOctreeShare = false;
-
     root = new SoSeparator;
     root->ref();
+    startWorld(root, session, indexes);
     keyboard = new SoSeparator;
     keyboard->ref();
     SoEventCallback* callback = new SoEventCallback;
     callback->addEventCallback(SoKeyboardEvent::getClassTypeId(), onKeyboardEvent, keyboard);
     keyboard->addChild(callback);
-    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
-    camera = new SoPerspectiveCamera;
-    camera->ref();
-    placeCamera(SbVec3f(1.5f, -3, 1.5f));
-    camera->pointAt(cameraPosition() + viewDirection, upDirection);
 }
 
 void SimulationTest::TearDown() {
+    indexes.reset();
     releaseSimulationWorld();
-    camera->unref();
     keyboard->unref();
     root->unref();
 }
 
 void SimulationTest::placeCamera(const SbVec3f& position) {
     if (cameraObject) {
-        octree->remove(*cameraObject);
+        session.index().remove(*cameraObject);
         delete cameraObject->box;
         delete cameraObject;
     }
@@ -98,12 +80,12 @@ void SimulationTest::placeCamera(const SbVec3f& position) {
     const SbVec3f half(0.05f, 0.05f, 0.05f);
     cameraObject = new CollisionObject(position[0], position[1], position[2],
                                        new SbBox3f(position - half, position + half));
-    octree->insert(*cameraObject);
+    session.index().insert(*cameraObject);
 }
 
 void SimulationTest::addObstacle(const SbVec3f& min, const SbVec3f& max) {
     obstacles.push_back(std::make_unique<SbBox3f>(min, max));
-    octree->insert(CollisionObject(0, 0, 0, obstacles.back().get()));
+    session.index().insert(CollisionObject(0, 0, 0, obstacles.back().get()));
 }
 
 FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
@@ -113,7 +95,7 @@ FlyingObject* SimulationTest::addCraft(const SbVec3f& centre, bool steering) {
     CollisionObject* record = new CollisionObject(
         1, 0.5f, 1, centre[0], centre[1], centre[2],
         new SbBox3f(centre - craftHalfExtent, centre + craftHalfExtent), object);
-    octree->insert(*record);
+    session.index().insert(*record);
     cityBuilder.flyingObjects.append(record);
     return object;
 }
@@ -128,5 +110,5 @@ void SimulationTest::tap(SoKeyboardEvent::Key key) {
 }
 
 void SimulationTest::step(double seconds) {
-    simulationStep(SbTime(seconds));
+    simulationStep(SbTime(seconds), session);
 }

@@ -9,20 +9,7 @@
 
 namespace {
 
-std::vector<float> samples;
-
-void recordSample(float microseconds) {
-    samples.push_back(microseconds);
-}
-
-class StepTest : public SimulationTest {
-protected:
-    void SetUp() override {
-        SimulationTest::SetUp();
-        samples.clear();
-        costSink = recordSample;
-    }
-};
+using StepTest = SimulationTest;
 
 TEST_F(StepTest, PhysicsSwitchesWithEAndRAndOnlyPhysicsStepsAreTimed) {
     FlyingObject* craft = addCraft(SbVec3f(-30, -90, -30), true);
@@ -43,52 +30,42 @@ TEST_F(StepTest, PhysicsSwitchesWithEAndRAndOnlyPhysicsStepsAreTimed) {
     }
     EXPECT_FALSE(cameraObjectStale);
     EXPECT_NE(positionOf(*craft), parked);
-    ASSERT_EQ(samples.size(), 5u);
-    EXPECT_GE(samples[0], 0);
+    EXPECT_EQ(session.physicsSteps, 5u);
+    EXPECT_GE(session.physicsMicroseconds, 0);
 
     press(KEY_E, false);
     press(KEY_R);
     step();
     EXPECT_TRUE(cameraObjectStale);
-    EXPECT_EQ(samples.size(), 5u);
-}
-
-void recordAndFeed(float microseconds) {
-    samples.push_back(microseconds);
-    feedCostGraph(microseconds);
+    EXPECT_EQ(session.physicsSteps, 5u);
 }
 
 // Each physics step gives the lower graph one sample: the step's whole cost,
-// or with graphOctreeShare only what that step spent inside octree calls.
-TEST_F(StepTest, TheGraphGetsTheWholeStepOrOnlyItsOctreeShare) {
-    costSink = recordAndFeed;
-    octreeTiming = true;
+// or with graphIndexShare only what that step spent inside index calls.
+TEST_F(StepTest, TheGraphGetsTheWholeStepOrOnlyItsIndexShare) {
+    session.indexTiming = true;
     for (int i = 0; i < 3; ++i) {
         addCraft(SbVec3f(-30 + 5 * i, -90, -30), true);
     }
     press(KEY_E);
     double wholeSteps = 0;
-    for (bool octreeShare : {false, true, false}) {
-        graphOctreeShare = octreeShare;
-        samples.clear();
-        costGraphMicroseconds = 0;
-        const double octreeBefore = octreeMicroseconds;
+    for (bool indexShare : {false, true, false}) {
+        session.graphIndexShare = indexShare;
+        const Session before = session;
         for (int i = 0; i < 20; ++i) {
             step();
         }
-        ASSERT_EQ(samples.size(), 20u);
-        double spans = 0;
-        for (float sample : samples) {
-            spans += sample;
-        }
-        const double octreeTime = octreeMicroseconds - octreeBefore;
-        EXPECT_GT(octreeTime, 0);
-        if (octreeShare) {
+        ASSERT_EQ(session.physicsSteps - before.physicsSteps, 20u);
+        const double spans = session.physicsMicroseconds - before.physicsMicroseconds;
+        const double indexTime = session.indexMicroseconds - before.indexMicroseconds;
+        const double graphed = session.graphMicroseconds - before.graphMicroseconds;
+        EXPECT_GT(indexTime, 0);
+        if (indexShare) {
             // Sample by sample the same sums, as floats: a loose bound.
-            EXPECT_NEAR(costGraphMicroseconds, octreeTime, 1e-3 * octreeTime + 1e-3);
-            EXPECT_LE(costGraphMicroseconds, spans);
+            EXPECT_NEAR(graphed, indexTime, 1e-3 * indexTime + 1e-3);
+            EXPECT_LE(graphed, spans);
         } else {
-            EXPECT_DOUBLE_EQ(costGraphMicroseconds, spans);
+            EXPECT_DOUBLE_EQ(graphed, spans);
             wholeSteps += spans;
         }
     }
@@ -108,7 +85,7 @@ TEST_F(StepTest, EmptyOrBackwardIntervalChangesNothing) {
     EXPECT_EQ(viewDirection, SbVec3f(0, 0, 1));
     EXPECT_EQ(cameraPosition(), cameraAt);
     EXPECT_TRUE(physicsEnabled);
-    EXPECT_EQ(samples.size(), 1u);
+    EXPECT_EQ(session.physicsSteps, 1u);
 }
 
 TEST_F(StepTest, EscapeEndsTheProcessWithSuccess) {
@@ -126,7 +103,7 @@ TEST_F(StepTest, KeyTappedBetweenStepsActsInTheNextStepOnce) {
     EXPECT_NEAR(cameraVelocity[1], 0.00015f, 1e-9f);
     step();
     EXPECT_GT(cameraVelocity[1], 0.00025f) << "the tap reset the velocity in the later step too";
-    EXPECT_EQ(samples.size(), 2u);
+    EXPECT_EQ(session.physicsSteps, 2u);
 
     tap(SoKeyboardEvent::Z);
     step();
@@ -153,6 +130,46 @@ TEST_F(StepTest, KeyTappedBetweenStepsActsInTheNextStepOnce) {
 
     tap(SoKeyboardEvent::ESCAPE);
     EXPECT_EXIT(step(), ::testing::ExitedWithCode(0), "");
+}
+
+// P, N and I as the render area hands them over: press, then release.
+void sessionKey(Session& session, SoKeyboardEvent::Key key) {
+    for (SoButtonEvent::State state : {SoButtonEvent::DOWN, SoButtonEvent::UP}) {
+        SoKeyboardEvent event;
+        event.setKey(key);
+        event.setState(state);
+        EXPECT_TRUE(session.handleKey(&event)) << key;
+    }
+}
+
+// Paused, only N moves anything: one physics step each, integrated over the
+// interval of the last step that ran unpaused (0.02 s here, not the 0.04 s
+// the paused ticks measure).
+TEST_F(StepTest, PausedPhysicsStepsOnlyOnNWithTheLastRealInterval) {
+    FlyingObject* craft = addCraft(SbVec3f(-30, -90, -30), true);
+    press(KEY_E);
+    step();
+    press(KEY_E, false);
+    sessionKey(session, SoKeyboardEvent::P);
+    const SbVec3f parked = positionOf(*craft);
+    const SbVec3f velocity = cameraVelocity;
+    press(KEY_A);
+    step(0.04);
+    step(0.04);
+    EXPECT_EQ(positionOf(*craft), parked);
+    EXPECT_EQ(cameraVelocity, velocity);
+    EXPECT_EQ(session.physicsSteps, 1u);
+
+    sessionKey(session, SoKeyboardEvent::N);
+    step(0.04);
+    step(0.04);
+    EXPECT_NE(positionOf(*craft), parked);
+    EXPECT_EQ(session.physicsSteps, 2u) << "one step per N";
+    EXPECT_NEAR(cameraVelocity[2], 0.002f, 1e-7f) << "the thrust of a 0.02 s step";
+
+    sessionKey(session, SoKeyboardEvent::P);
+    step();
+    EXPECT_EQ(session.physicsSteps, 3u) << "P resumes";
 }
 
 }  // namespace

@@ -5,11 +5,11 @@
 #include <map>
 
 #include "city/CityBuilder.h"
-#include "city/CityElement.h"
-#include "city/CityLayout.h"
-#include "city/ElementGrid.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
+#include "spatialindex/MoveProtocol.h"
+#include "spatialindex/OctTreeIndex.h"
+#include "tests/support/SimulationWorld.h"
 
 namespace {
 
@@ -45,12 +45,6 @@ SbBox3f releaseBox(const SbVec3f& at) {
     return SbBox3f(at[0] - 0.5f, at[1] - 0.25f, at[2], at[0] + 0.25f, at[1] + 0.25f, at[2] + 0.5f);
 }
 
-unsigned fixedSeed = 0;
-
-void seedFixed(unsigned int) {
-    std::srand(fixedSeed);
-}
-
 void collectBoxes(const OctTree& node, std::vector<SbBox3f*>& boxes) {
     for (int i = 0; i < node.objectCount; ++i) {
         SbBox3f* box = node.objects[i].box;
@@ -71,26 +65,18 @@ void collectBoxes(const OctTree& node, std::vector<SbBox3f*>& boxes) {
 
 // Lays out the city of seed with the real generator and keeps only its boxes.
 std::vector<SbBox3f*> generateBoxes(unsigned seed) {
-    // The generator seeds itself with the process id; replay a fixed city.
-    fixedSeed = seed;
-    void (*const ownSeed)(unsigned int) = layoutSeed;
-    layoutSeed = seedFixed;
     CityBuilder builder;
+    builder.seed = static_cast<int>(seed);
     OctTree tree(cityRootBox());
-    builder.generateCity(tree);
-    layoutSeed = ownSeed;
+    OctTreeIndex filing(tree);
+    builder.generateCity(filing);
 
     std::vector<SbBox3f*> boxes;
     boxes.push_back(new SbBox3f(-500, 0, -500, 500, 0.001f, 500));
     collectBoxes(tree, boxes);
     boxes.push_back(new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f));
 
-    for (auto& row : builder.grid->cells) {
-        for (CityElement* element : row) {
-            delete element;
-        }
-    }
-    delete builder.grid;
+    releaseCity(builder);
     return boxes;
 }
 
@@ -107,6 +93,12 @@ bool overlapsAny(const SbBox3f& box, const std::vector<SbBox3f*>& city,
         }
     }
     return false;
+}
+
+// A static thing's record around the box; the indexes never write through it.
+CollisionObject recordOf(SbBox3f* box) {
+    const SbVec3f centre = box->getCenter();
+    return CollisionObject(centre[0], centre[1], centre[2], box);
 }
 
 }  // namespace
@@ -136,6 +128,32 @@ CraftSwarm::CraftSwarm(int count, unsigned seed) {
         craft.boxes[0] = releaseBox(craft.position);
         craft.current = 0;
     }
+}
+
+void CraftSwarm::fileAll(CollisionIndex& index) {
+    for (Craft& craft : crafts) {
+        index.insert(craft.record());
+    }
+}
+
+int CraftSwarm::step(CollisionIndex& index) {
+    int collisions = 0;
+    for (Craft& craft : crafts) {
+        const SbVec3f tried = accelerate(craft);
+        const int other = 1 - craft.current;
+        craft.boxes[other].setBounds(tried - craftHalfExtent, tried + craftHalfExtent);
+        const CollisionObject candidate(0, 0, 0, &craft.boxes[other]);
+        if (!tryMove(index, craft.record(), candidate)) {
+            craft.position = tried;
+            craft.current = other;
+        } else {
+            craft.velocity.setValue(0, 0, 0);
+            craft.steering = false;
+            ++collisions;
+        }
+        advancePhase();
+    }
+    return collisions;
 }
 
 SbVec3f CraftSwarm::accelerate(Craft& craft) const {
@@ -179,6 +197,36 @@ Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city, Rele
             movers.push_back(mover);
         }
     }
+}
+
+void Movers::fileAll(CollisionIndex& index, const std::vector<SbBox3f*>& city) {
+    for (SbBox3f* box : city) {
+        index.insert(recordOf(box));
+    }
+    for (Mover& mover : movers) {
+        index.insert(recordOf(mover.filed()));
+    }
+    index.filedAll();
+}
+
+int Movers::step(CollisionIndex& index, std::vector<bool>& outcomes) {
+    int collisions = 0;
+    for (Mover& mover : movers) {
+        const SbVec3f next = nextPosition(mover);
+        SbBox3f* tried = &mover.boxes[1 - mover.current];
+        tried->setBounds(next - craftHalfExtent, next + craftHalfExtent);
+        const bool collided = tryMove(index, recordOf(mover.filed()), recordOf(tried));
+        if (collided) {
+            mover.velocity.setValue(0, 0, 0);
+            ++collisions;
+        } else {
+            mover.position = next;
+            mover.current = 1 - mover.current;
+        }
+        outcomes.push_back(collided);
+    }
+    index.stepDone();
+    return collisions;
 }
 
 SbVec3f Movers::nextPosition(Mover& mover) {

@@ -12,6 +12,7 @@
 
 #include "octree/CollisionObject.h"
 #include "simulation/Motion.h"
+#include "spatialindex/CollisionIndex.h"
 
 // The region of the program's octree.
 SbBox3f cityRootBox();
@@ -34,45 +35,17 @@ struct Craft {
 };
 
 // Craft placed as the flying-object builder places them and moved as the
-// physics step moves them, through any space with the octree's insert,
-// remove and insertAndCheck.
+// physics step moves them, through any collision index, each move tried as
+// the program tries it.
 class CraftSwarm {
 public:
     CraftSwarm(int count, unsigned seed);
 
     // Files every craft's starting box.
-    template <class Space>
-    void fileAll(Space& space) {
-        for (Craft& craft : crafts) {
-            space.insert(craft.record());
-        }
-    }
+    void fileAll(CollisionIndex& index);
 
     // One physics step for every craft; returns how many moves collided.
-    template <class Space>
-    int step(Space& space) {
-        int collisions = 0;
-        for (Craft& craft : crafts) {
-            const SbVec3f tried = accelerate(craft);
-            const CollisionObject old = craft.record();
-            space.remove(old);
-            const int other = 1 - craft.current;
-            craft.boxes[other].setBounds(tried - craftHalfExtent, tried + craftHalfExtent);
-            const CollisionObject candidate(0, 0, 0, &craft.boxes[other]);
-            if (!space.insertAndCheck(candidate)) {
-                craft.position = tried;
-                craft.current = other;
-            } else {
-                space.remove(candidate);
-                space.insert(old);
-                craft.velocity.setValue(0, 0, 0);
-                craft.steering = false;
-                ++collisions;
-            }
-            advancePhase();
-        }
-        return collisions;
-    }
+    int step(CollisionIndex& index);
 
     std::vector<Craft> crafts;
 
@@ -104,47 +77,19 @@ enum class Release {
     crowded,
 };
 
-// Movers of the craft's size wandering over the city, for spaces that file
-// static boxes and movers and decide a move from a filed box to a tried one.
+// Movers of the craft's size wandering over the city, moved through any
+// collision index as the program moves its craft.
 class Movers {
 public:
     Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city,
            Release release = Release::spread);
 
-    // Files the city and every mover in the space.
-    template <class Space>
-    void fileAll(Space& space, const std::vector<SbBox3f*>& city) {
-        for (const SbBox3f* box : city) {
-            space.addStatic(box);
-        }
-        for (std::size_t i = 0; i < movers.size(); ++i) {
-            space.addMover(static_cast<int>(i), movers[i].filed());
-        }
-    }
+    // Files the city and every mover, and tells the index so.
+    void fileAll(CollisionIndex& index, const std::vector<SbBox3f*>& city);
 
     // One step: every mover tried at its next position, accepted or refused.
     // Appends each move's outcome (true: collided) and returns the collisions.
-    template <class Space>
-    int step(Space& space, std::vector<bool>& outcomes) {
-        int collisions = 0;
-        for (std::size_t i = 0; i < movers.size(); ++i) {
-            Mover& mover = movers[i];
-            const SbVec3f next = nextPosition(mover);
-            SbBox3f* tried = &mover.boxes[1 - mover.current];
-            tried->setBounds(next - craftHalfExtent, next + craftHalfExtent);
-            const bool collided = space.tryMove(static_cast<int>(i), mover.filed(), tried);
-            if (collided) {
-                mover.velocity.setValue(0, 0, 0);
-                ++collisions;
-            } else {
-                mover.position = next;
-                mover.current = 1 - mover.current;
-            }
-            outcomes.push_back(collided);
-        }
-        space.endStep();
-        return collisions;
-    }
+    int step(CollisionIndex& index, std::vector<bool>& outcomes);
 
     std::vector<Mover> movers;
 

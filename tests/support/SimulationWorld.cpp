@@ -1,26 +1,19 @@
 #include "tests/support/SimulationWorld.h"
 
+#include <Inventor/SbTime.h>
+#include <Inventor/SoDB.h>
 #include <Inventor/nodes/SoPerspectiveCamera.h>
 #include <Inventor/nodes/SoSeparator.h>
 
 #include "app/Globals.h"
+#include "app/KeyStateTable.h"
+#include "city/CityElement.h"
+#include "city/ElementGrid.h"
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
+#include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
-
-void placeCameraAtStart(SoSeparator* root) {
-    camera = new SoPerspectiveCamera;
-    root->addChild(camera);
-    camera->position.setValue(1.5f, -3, 1.5f);
-    viewDirection.setValue(0, 0, 1);
-    cameraVelocity.setValue(0, 0, 0);
-    cameraObject = new CollisionObject(1.5f, -3, 1.5f,
-                                       new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f));
-    octree->insert(*cameraObject);
-    gravity.setValue(0, 0.00015f, 0);
-    orbitPhase = 0.001f;
-}
 
 void releaseSimulationWorld() {
     SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
@@ -42,4 +35,87 @@ void releaseSimulationWorld() {
     }
     delete octree;
     octree = nullptr;
+}
+
+void releaseCity(CityBuilder& builder) {
+    if (!builder.grid) {
+        return;
+    }
+    for (auto& row : builder.grid->cells) {
+        for (CityElement*& element : row) {
+            delete element;
+            element = nullptr;
+        }
+    }
+    delete builder.grid;
+    builder.grid = nullptr;
+}
+
+void startWorld(SoSeparator* root, Session& session, std::unique_ptr<IndexSet>& indexes) {
+    SoDB::init();
+    releaseHeldKeys();
+    clearPressesSinceStep();
+    resetSimulationState();
+    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    indexes.reset(new IndexSet(*octree));
+    session.indexes = indexes.get();
+    startCamera(root, session.index());
+}
+
+SeededWorld::SeededWorld(int seed, int craft, int index) {
+    SoDB::init();
+    root = new SoSeparator;
+    root->ref();
+    startWorld(root, session, indexes);
+    indexes->choose(index);
+    CollisionIndex& filing = session.index();
+    builder.buildEnvironment(root, filing);
+    builder.seed = seed;
+    builder.generateCity(filing);
+    cityBuilder.createFlyingObjects(2, craft, root, filing);
+    filing.filedAll();
+}
+
+SeededWorld::~SeededWorld() {
+    // The boxes of the ground, the streets and the buildings are held by the
+    // index alone: all but the movers' go with it.
+    std::vector<CollisionObject> records;
+    session.index().collect(records);
+    for (const CollisionObject& record : records) {
+        if (record.owner == nullptr && record.box != cameraObject->box) {
+            delete record.box;
+        }
+    }
+    indexes.reset();
+    releaseSimulationWorld();
+    releaseCity(builder);
+    root->unref();
+    // The swarm's node, if the craft had one, went with the scene.
+    cityBuilder.swarm = nullptr;
+}
+
+void SeededWorld::step() {
+    simulationStep(SbTime(0.02), session);
+}
+
+std::vector<SbVec3f> SeededWorld::positions() const {
+    std::vector<SbVec3f> at;
+    const SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
+    for (int i = 0; i < craft.getLength(); ++i) {
+        at.emplace_back(craft[i]->owner->currentPosition);
+    }
+    at.push_back(camera->position.getValue());
+    return at;
+}
+
+int SeededWorld::overlappingPairs() const {
+    std::vector<CollisionObject> records;
+    indexes->active().collect(records);
+    int pairs = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        for (std::size_t j = i + 1; j < records.size(); ++j) {
+            pairs += OctTree::boxesOverlap(*records[i].box, *records[j].box) ? 1 : 0;
+        }
+    }
+    return pairs;
 }

@@ -1,0 +1,53 @@
+#include "simulation/Session.h"
+
+#include <Inventor/events/SoKeyboardEvent.h>
+
+#include "app/Globals.h"
+#include "perfgraph/SoPerfGraph.h"
+
+void Session::physicsStepTaken(float microseconds, const SbTime& end) {
+    if (physicsSteps++ == 0) {
+        firstPhysicsStep = end;
+    }
+    lastPhysicsStep = end;
+    physicsMicroseconds += microseconds;
+
+    // Taken whichever time the sample shows, so that switching the choice
+    // during a run cannot carry earlier time into a sample.
+    const double indexShare = indexMicroseconds - indexMicrosecondsAtLastSample;
+    indexMicrosecondsAtLastSample = indexMicroseconds;
+    if (indexes) {
+        IndexFigures& figures = perIndex[indexes->activeNumber()];
+        ++figures.steps;
+        figures.physicsMicroseconds += microseconds;
+        figures.indexMicroseconds += indexShare;
+    }
+    const float sample = graphIndexShare ? static_cast<float>(indexShare) : microseconds;
+    graphMicroseconds += sample;
+    if (costGraph) {
+        costGraph->addValue(sample);
+    }
+}
+
+bool Session::handleKey(const SoEvent* event) {
+    const SoKeyboardEvent::Key keys[] = {SoKeyboardEvent::I, SoKeyboardEvent::P,
+                                         SoKeyboardEvent::N};
+    for (SoKeyboardEvent::Key key : keys) {
+        if (SoKeyboardEvent::isKeyReleaseEvent(event, key)) {
+            return true;
+        }
+        if (!SoKeyboardEvent::isKeyPressEvent(event, key)) {
+            continue;
+        }
+        if (key == SoKeyboardEvent::I && indexes) {
+            indexes->cycle();
+        } else if (key == SoKeyboardEvent::P) {
+            paused = !paused;
+            singleStepsAsked = 0;
+        } else if (key == SoKeyboardEvent::N && paused) {
+            ++singleStepsAsked;
+        }
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <Inventor/SbTime.h>
+
+#include "spatialindex/IndexSet.h"
+
+class CollisionObject;
+class SoEvent;
+
+// Told of every move tried: the tried record and whether it was refused.
+using MoveObserver = void (*)(void* data, const CollisionObject& tried, bool refused);
+
+// What one run of the program keeps beyond the start-up's, the step's and the
+// motion's own globals: the choices its command line made, the hooks that
+// watch the moves, and the figures the steps measure. main owns the one
+// instance and hands it to the frame tick as the sensor's data; the tick hands
+// it to the step, the step to the motion code. A new Session is a fresh start.
+struct Session {
+    // The indexes the moves can go through; they go through the active one.
+    IndexSet* indexes = nullptr;
+    CollisionIndex& index() { return indexes->active(); }
+
+    // The lower graph is given only the time spent inside collision-index
+    // calls instead of each physics step's whole cost (--index-cost).
+    bool graphIndexShare = false;
+    // Each index call is timed (two clock readings a call): on for the above
+    // and for the frame statistics.
+    bool indexTiming = false;
+    // The frame statistics line is printed at exit (--frame-stats).
+    bool frameStats = false;
+    // Escape reports where the camera ended (--camera-trace).
+    bool cameraTrace = false;
+
+    // Told of every tried move; null unless someone watches (the overlay).
+    MoveObserver moveObserver = nullptr;
+    void* moveObserverData = nullptr;
+
+    // While paused, a step moves nothing unless a single step was asked for
+    // (one for each); that step integrates over the interval of the last
+    // physics step that ran unpaused.
+    bool paused = false;
+    unsigned long singleStepsAsked = 0;
+    SbTime lastPhysicsInterval = SbTime::zero();
+
+    // Frame ticks that ran a step.
+    unsigned long ticks = 0;
+    SbTime loopStart;
+    // Physics steps, the first and last one's end, and the steps since the
+    // camera last moved.
+    unsigned long physicsSteps = 0;
+    SbTime firstPhysicsStep;
+    SbTime lastPhysicsStep;
+    unsigned long cameraStillSteps = 0;
+    // Sums over all physics steps, in microseconds: their whole cost, the part
+    // inside index calls (with indexTiming on) and what the lower graph got.
+    double physicsMicroseconds = 0;
+    double indexMicroseconds = 0;
+    double graphMicroseconds = 0;
+    // The same for the steps each index was active, in IndexSet's order.
+    struct IndexFigures {
+        unsigned long steps = 0;
+        double physicsMicroseconds = 0;
+        double indexMicroseconds = 0;
+    };
+    IndexFigures perIndex[IndexSet::count];
+    // Moves tried (every craft's and the camera's in each step) and refused.
+    unsigned long movesTried = 0;
+    unsigned long movesRefused = 0;
+
+    // Counts one physics step that took the given microseconds and ended at
+    // end, for the active index too, and feeds the lower graph its sample: the
+    // step's cost, or with graphIndexShare the time inside index calls since
+    // the previous sample.
+    void physicsStepTaken(float microseconds, const SbTime& end);
+
+    // The run's keys outside the held-key table, acted on when pressed
+    // (between two steps): I moves the records to the next index, P pauses
+    // and resumes the physics, N asks for one step while paused. Returns true
+    // for their presses and releases, which should go no further.
+    bool handleKey(const SoEvent* event);
+
+private:
+    double indexMicrosecondsAtLastSample = 0;
+};

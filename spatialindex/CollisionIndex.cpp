@@ -1,0 +1,19 @@
+#include "spatialindex/CollisionIndex.h"
+
+bool CollisionIndex::moveAndCheck(const CollisionObject& from, const CollisionObject& to) {
+    remove(from);
+    return insertAndCheck(to);
+}
+
+void CollisionIndex::moveBack(const CollisionObject& from, const CollisionObject& to) {
+    remove(from);
+    insert(to);
+}
+
+bool CollisionIndex::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+    if (!moveAndCheck(filed, tried)) {
+        return false;
+    }
+    moveBack(tried, filed);
+    return true;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <Inventor/SbBox3f.h>
+
+#include <vector>
+
+#include "octree/CollisionObject.h"
+#include "spatialindex/RecordFiling.h"
+
+// An index of collision records that decides whether a tried record collides.
+// A record is known by its box pointer, as in the octree: records that share a
+// box are one thing, and removing one removes them all. Every index covers the
+// same region; boxes overlap only under the half-open rule of
+// OctTree::boxesOverlap, and only inside the region (the octree files nothing
+// outside it).
+//
+// Where no two other filed boxes overlap each other, every index gives the
+// same answer: a tried record collides when its box overlaps another filed
+// box inside the region. The octree answers whether any leaf the record
+// reached now holds two overlapping records, so where two other records
+// already overlap (craft released inside one another, the camera placed
+// inside a building) it also refuses a record that reaches their leaf.
+class CollisionIndex : public RecordFiling {
+public:
+    virtual ~CollisionIndex() = default;
+
+    // Its name as the overlay and the frame statistics show it.
+    virtual const char* name() const = 0;
+    // Deletes every filed record with the record's box.
+    virtual void remove(const CollisionObject& record) = 0;
+    // Files the record and reports whether it collides (see above).
+    virtual bool insertAndCheck(const CollisionObject& record) = 0;
+    // remove(from), then insertAndCheck(to), with the same result and the
+    // same records filed after it; an index may do both in one pass.
+    virtual bool moveAndCheck(const CollisionObject& from, const CollisionObject& to);
+    // remove(from), then insert(to): a refused move undone, which an index
+    // may also do in one pass.
+    virtual void moveBack(const CollisionObject& from, const CollisionObject& to);
+    // A whole move as tryMove (MoveProtocol.h) makes it: moveAndCheck, and
+    // when that collides, moveBack. Returns true when the move is refused,
+    // with the same records filed afterwards; an index may decide the move
+    // before it changes anything.
+    virtual bool tryMove(const CollisionObject& filed, const CollisionObject& tried);
+    // Called once after each physics step's moves, for upkeep an index may
+    // want to spread over the steps.
+    virtual void stepDone() {}
+    // Called after many records were filed at once (the world built, or
+    // moved over from another index), for an index that rebuilds itself then.
+    virtual void filedAll() {}
+    // Appends one record of every filed thing (one per box), in an order that
+    // depends only on the index's contents and history.
+    virtual void collect(std::vector<CollisionObject>& records) const = 0;
+};

@@ -1,0 +1,52 @@
+#include "spatialindex/FlatIndex.h"
+
+#include <unordered_set>
+
+#include "octree/OctTree.h"
+#include "spatialindex/Region.h"
+
+void FlatIndex::insert(const CollisionObject& record) {
+    if (record.box) {
+        records.push_back(record);
+    }
+}
+
+void FlatIndex::remove(const CollisionObject& record) {
+    for (std::size_t i = 0; i < records.size();) {
+        if (records[i].isSameObject(record)) {
+            records[i] = records.back();
+            records.pop_back();
+        } else {
+            ++i;
+        }
+    }
+}
+
+bool FlatIndex::insertAndCheck(const CollisionObject& record) {
+    if (!record.box) {
+        return false;
+    }
+    ++checkCount;
+    bool collided = false;
+    SbBox3f clipped;
+    if (clipToRegion(*record.box, region, clipped)) {
+        for (const CollisionObject& other : records) {
+            ++testCount;
+            if (OctTree::boxesOverlap(clipped, *other.box)) {
+                collided = true;
+                break;
+            }
+        }
+    }
+    records.push_back(record);
+    return collided;
+}
+
+void FlatIndex::collect(std::vector<CollisionObject>& out) const {
+    std::unordered_set<const SbBox3f*> seen;
+    for (const CollisionObject& record : records) {
+        if (seen.insert(record.box).second) {
+            out.push_back(record);
+        }
+    }
+}

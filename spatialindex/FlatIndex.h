@@ -1,0 +1,31 @@
+#pragma once
+
+#include <vector>
+
+#include "spatialindex/CollisionIndex.h"
+
+// Every record in one list: a tried record's box, clipped to the region, is
+// tested against every filed box until one overlaps, and a removal searches
+// the whole list. The baseline the other indexes are measured against.
+class FlatIndex : public CollisionIndex {
+public:
+    explicit FlatIndex(const SbBox3f& region) : region(region) {}
+
+    const char* name() const override { return "flat"; }
+    void insert(const CollisionObject& record) override;
+    void remove(const CollisionObject& record) override;
+    bool insertAndCheck(const CollisionObject& record) override;
+    // In list order: as filed, a removed record's place taken by the last.
+    void collect(std::vector<CollisionObject>& records) const override;
+
+    const std::vector<CollisionObject>& filed() const { return records; }
+    // Checks made (insertAndCheck calls) and box tests they made, since the start.
+    unsigned long checks() const { return checkCount; }
+    unsigned long tests() const { return testCount; }
+
+private:
+    const SbBox3f region;
+    std::vector<CollisionObject> records;
+    unsigned long checkCount = 0;
+    unsigned long testCount = 0;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "spatialindex/CollisionIndex.h"
+
+class OctTree;
+
+// The octree as a collision index: every call goes to the tree as it is, so
+// that filing through the index builds the very tree the direct calls build.
+// The tree is the caller's and must outlive the index.
+class OctTreeIndex : public CollisionIndex {
+public:
+    explicit OctTreeIndex(OctTree& tree) : tree(tree) {}
+
+    const char* name() const override { return "octree"; }
+    void insert(const CollisionObject& record) override;
+    void remove(const CollisionObject& record) override;
+    bool insertAndCheck(const CollisionObject& record) override;
+    // The tree's own move, decided before the tree changes (OctTree::tryMove).
+    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
+    // In the order of a walk over the leaves, each thing where first met.
+    void collect(std::vector<CollisionObject>& records) const override;
+
+    OctTree& tree;
+};
