@@ -4,7 +4,6 @@
 #include <Inventor/lists/SbList.h>
 
 #include <cstddef>
-#include <new>
 #include <string>
 
 #include "octree/CollisionObject.h"
@@ -15,7 +14,7 @@ public:
     explicit OctTree(SbBox3f box);
     OctTree(OctTree* parent, SbBox3f box);
     // Nodes live as long as their root; the program's root lives to the end.
-    ~OctTree() { releaseChildBlock(); }
+    ~OctTree();
     OctTree(const OctTree&) = delete;
     OctTree& operator=(const OctTree&) = delete;
 
@@ -175,19 +174,4 @@ private:
     // its records only meet still lets it split.
     static constexpr int meetingLevels = 4;
     void split();
-
-    // The eight children of a split are one block aligned to cache lines,
-    // made here and given back here alone (by the destructor).
-    static OctTree* allocateChildBlock() {
-        return static_cast<OctTree*>(
-            ::operator new(8 * sizeof(OctTree), std::align_val_t(nodeAlignment)));
-    }
-    void releaseChildBlock() {
-        if (children[0] != nullptr) {
-            for (OctTree* child : children) {
-                child->~OctTree();
-            }
-            ::operator delete(children[0], std::align_val_t(nodeAlignment));
-        }
-    }
 };
