@@ -2,22 +2,27 @@
 // the octree (pruned remove and the walk over every node), a flat list and
 // Bullet's dynamic AABB tree. One iteration is one step of every mover; all
 // spaces fly the same steps from the same start, so their times compare
-// directly. The outcome of every move is recorded, and all spaces must agree
-// on which moves collide: the program fails otherwise.
+// directly. The outcome of every move is recorded and checked (see
+// scaling_agreement.h): the program fails where spaces that must agree do not.
 //
-// The "cold" family runs the same steps with the caches flushed between two
-// steps (untimed), as in the running program, where drawing a frame evicts
-// the tree between two physics steps.
+// Families:
+// - step: movers spread over the city, apart from everything at the start;
+// - cold: the same, with the caches flushed between two steps (untimed), as in
+//   the running program, where drawing a frame evicts the tree between two
+//   physics steps;
+// - crowd and crowd_cold: movers released as the flying-object builder
+//   releases craft, all in one 25 x 3 x 25 block, most inside one another.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
-#include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench/scaling_agreement.h"
 #include "bench/scaling_spaces.h"
 #include "spatialindex/DbvtIndex.h"
 #include "spatialindex/FlatIndex.h"
@@ -33,9 +38,30 @@ struct Size {
     // Steps per run: the same for every space at this size.
     int steps;
 };
-const Size sizes[] = {{10, 10000}, {30, 4000}, {100, 1500}, {300, 400}, {1000, 80}};
-// Fewer steps: each flush costs milliseconds.
-const Size coldSizes[] = {{10, 1500}, {100, 400}, {1000, 40}};
+
+struct Family {
+    const char* name;
+    Release release;
+    bool cold;
+    std::vector<Size> sizes;
+    // Which spaces run: the walk over every node and the flat list would
+    // only take time where they say nothing new.
+    bool withFlat;
+    bool withFullWalk;
+};
+
+const Family families[] = {
+    {"step",
+     Release::spread,
+     false,
+     {{10, 10000}, {30, 4000}, {100, 1500}, {300, 400}, {1000, 80}},
+     true,
+     true},
+    // Fewer steps: each flush costs milliseconds.
+    {"cold", Release::spread, true, {{10, 1500}, {100, 400}, {1000, 40}}, false, false},
+    {"crowd", Release::crowded, false, {{1000, 40}, {10000, 4}}, true, false},
+    {"crowd_cold", Release::crowded, true, {{1000, 40}, {10000, 4}}, true, false},
+};
 
 // As large as the last-level cache here (32 MiB): every cold step starts from
 // memory. The program's steps lie between this and warm, as a frame's drawing
@@ -60,63 +86,68 @@ const std::vector<SbBox3f*>& city() {
     return cityBoxes(citySeed);
 }
 
-// The first run's outcomes at each size (movers and steps), and which space
-// gave them.
-struct Reference {
-    std::string space;
-    std::vector<bool> outcomes;
-};
-using RunSize = std::pair<int, std::size_t>;
-std::map<RunSize, Reference> references;
-std::map<RunSize, int> runsCompared;
-bool disagreed = false;
-
-// Compares a run's outcomes with the first run of as many movers and steps.
-bool agrees(const std::string& space, int movers, const std::vector<bool>& outcomes) {
-    const RunSize size(movers, outcomes.size() / static_cast<std::size_t>(movers));
-    auto found = references.find(size);
-    if (found == references.end()) {
-        references[size] = Reference{space, outcomes};
-        runsCompared[size] = 1;
-        return true;
-    }
-    const Reference& reference = found->second;
-    for (std::size_t i = 0; i < outcomes.size() && i < reference.outcomes.size(); ++i) {
-        if (outcomes[i] != reference.outcomes[i]) {
-            std::fprintf(stderr,
-                         "DISAGREEMENT with %d movers at step %zu, mover %zu: %s says %s, %s "
-                         "says %s\n",
-                         movers, i / movers, i % movers, space.c_str(),
-                         outcomes[i] ? "collided" : "free", reference.space.c_str(),
-                         reference.outcomes[i] ? "collided" : "free");
-            return false;
-        }
-    }
-    if (outcomes.size() != reference.outcomes.size()) {
-        std::fprintf(stderr, "DISAGREEMENT with %d movers: %zu moves against %zu\n", movers,
-                     outcomes.size(), reference.outcomes.size());
-        return false;
-    }
-    ++runsCompared[size];
-    return true;
+const char* startOf(Release release) {
+    return release == Release::spread ? "spread" : "crowded";
 }
+
+Agreement agreement;
+bool disagreed = false;
+std::set<std::pair<int, int>> watched;
+bool crowdUnsound = false;
 
 void addTreeCounters(benchmark::State& state, const OctreeSpace& space) {
     state.counters["tree_nodes"] = space.tree.nodeCount();
 }
 void addTreeCounters(benchmark::State&, const CollisionIndex&) {}
 
-template <class Space, class... Args>
-void runSteps(benchmark::State& state, bool cold, const std::string& name, Args... args) {
-    const int count = static_cast<int>(state.range(0));
-    Space space(args...);
-    Movers movers(count, moverSeed, city());
+// A space the benchmark runs: its name, whether it tests a tried box against
+// every other box (the flat list and Bullet) or by the octree's leaves, and
+// what its constructor takes.
+struct SpaceKind {
+    const char* name;
+    bool pairwise;
+};
+
+// Flies a crowded family's octree once, by the four calls, watched against a
+// plain list; its outcomes are the reference the timed octree runs must
+// match. Once for each number of movers and steps.
+bool watchCrowd(const Family& family, int count, int steps) {
+    WatchedOctreeSpace space;
+    Movers movers(count, moverSeed, city(), family.release);
     movers.fileAll(space, city());
-    std::vector<bool> outcomes;
+    Outcomes outcomes;
+    for (int step = 0; step < steps; ++step) {
+        movers.step(space, outcomes);
+    }
+    std::fprintf(stderr,
+                 "%d crowded movers, %d steps: the octree refused %d of %d moves; %d of them "
+                 "overlapped another box, %d only reached a leaf holding an overlapping pair; "
+                 "accepted while overlapping another box: %d\n",
+                 count, steps, space.refused, space.moves, space.refusedOverlapping,
+                 space.refused - space.refusedOverlapping, space.acceptedOverlapping);
+    const Agreement::Key key{startOf(family.release), "octree", count,
+                             static_cast<std::size_t>(steps)};
+    return agreement.check(key, "octree, watched", outcomes) && space.acceptedOverlapping == 0;
+}
+
+template <class Space, class... Args>
+void runSteps(benchmark::State& state, const Family& family, SpaceKind kind, Args... args) {
+    const int count = static_cast<int>(state.range(0));
+    const int steps = static_cast<int>(state.max_iterations);
+    if (family.release == Release::crowded && !kind.pairwise &&
+        watched.insert(std::make_pair(count, steps)).second && !watchCrowd(family, count, steps)) {
+        crowdUnsound = true;
+        state.SkipWithError("the octree accepted a move into another box");
+        return;
+    }
+    Space space(args...);
+    Movers movers(count, moverSeed, city(), family.release);
+    movers.fileAll(space, city());
+    Outcomes outcomes;
     outcomes.reserve(static_cast<std::size_t>(count) * state.max_iterations);
     int collisions = 0;
     for (auto _ : state) {
-        if (!cold) {
+        if (!family.cold) {
             collisions += movers.step(space, outcomes);
             continue;
         }
@@ -131,47 +162,45 @@ void runSteps(benchmark::State& state, bool cold, const std::string& name, Args.
     state.counters["movers"] = count;
     state.counters["collided_%"] = 100.0 * collisions / static_cast<double>(outcomes.size());
     addTreeCounters(state, space);
-    if (!agrees(name, count, outcomes)) {
+    const bool together = family.release == Release::spread;
+    const Agreement::Key key{startOf(family.release),
+                             together ? "every space" : (kind.pairwise ? "pairwise" : "octree"),
+                             count, outcomes.size() / static_cast<std::size_t>(count)};
+    if (!agreement.check(key, kind.name, outcomes)) {
         disagreed = true;
         state.SkipWithError("moves decided differently from another space");
     }
 }
 
-template <bool cold>
-void octreeSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, cold, "octree", OctreeSpace::Removal::pruned);
-}
-template <bool cold>
-void octreeEveryNodeSteps(benchmark::State& state) {
-    runSteps<OctreeSpace>(state, cold, "octree_full_walk", OctreeSpace::Removal::everyNode);
-}
-template <bool cold>
-void flatSteps(benchmark::State& state) {
-    runSteps<FlatIndex>(state, cold, "flat", cityRootBox());
-}
-template <bool cold>
-void bulletSteps(benchmark::State& state) {
-    runSteps<DbvtIndex>(state, cold, "bullet", cityRootBox());
-}
-
-struct Entry {
-    const char* name;
-    void (*run)(benchmark::State&);
-};
-
-// Registers "step/<space>" runs, or with cold "cold/<space>" runs: those report
-// the time the step function measured by hand, so their entries must be the
-// cold instances of the step functions.
-template <std::size_t sizeCount, std::size_t spaceCount>
-void registerSizes(bool cold, const Size (&sizes)[sizeCount], const Entry (&spaces)[spaceCount]) {
-    const std::string family = cold ? "cold/" : "step/";
-    // Size by size, so that a change in the machine's load falls on all spaces.
-    for (const Size& size : sizes) {
-        for (const Entry& space : spaces) {
-            benchmark::internal::Benchmark* run =
-                benchmark::RegisterBenchmark((family + space.name).c_str(), space.run);
+// Registers "<family>/<space>/<movers>" runs, size by size, so that a change
+// in the machine's load falls on all spaces.
+void registerFamily(const Family& family) {
+    for (const Size& size : family.sizes) {
+        std::vector<benchmark::internal::Benchmark*> runs;
+        auto name = [&family](const char* space) { return std::string(family.name) + "/" + space; };
+        if (family.withFlat) {
+            runs.push_back(benchmark::RegisterBenchmark(name("flat").c_str(),
+                                                        runSteps<FlatIndex, SbBox3f>, family,
+                                                        SpaceKind{"flat", true}, cityRootBox()));
+        }
+        runs.push_back(benchmark::RegisterBenchmark(name("bullet").c_str(),
+                                                    runSteps<DbvtIndex, SbBox3f>, family,
+                                                    SpaceKind{"bullet", true}, cityRootBox()));
+        if (family.withFullWalk) {
+            runs.push_back(benchmark::RegisterBenchmark(
+                name("octree_full_walk").c_str(), runSteps<OctreeSpace, OctreeSpace::Move>, family,
+                SpaceKind{"octree_full_walk", false}, OctreeSpace::Move::fourCallsEveryNode));
+        }
+        runs.push_back(benchmark::RegisterBenchmark(
+            name("octree_four_calls").c_str(), runSteps<OctreeSpace, OctreeSpace::Move>, family,
+            SpaceKind{"octree_four_calls", false}, OctreeSpace::Move::fourCalls));
+        runs.push_back(benchmark::RegisterBenchmark(
+            name("octree").c_str(), runSteps<OctreeSpace, OctreeSpace::Move>, family,
+            SpaceKind{"octree", false}, OctreeSpace::Move::tried));
+        for (benchmark::internal::Benchmark* run : runs) {
             run->Arg(size.movers)->Iterations(size.steps)->Unit(benchmark::kMicrosecond);
-            if (cold) {
+            if (family.cold) {
+                // They report the time runSteps measured by hand.
                 run->UseManualTime();
             }
         }
@@ -181,14 +210,9 @@ void registerSizes(bool cold, const Size (&sizes)[sizeCount], const Entry (&spac
 }  // namespace
 
 int main(int argc, char** argv) {
-    const Entry spaces[] = {{"flat", flatSteps<false>},
-                            {"bullet", bulletSteps<false>},
-                            {"octree_full_walk", octreeEveryNodeSteps<false>},
-                            {"octree", octreeSteps<false>}};
-    // Cold, the walk over every node and the flat list would only take time.
-    const Entry coldSpaces[] = {{"bullet", bulletSteps<true>}, {"octree", octreeSteps<true>}};
-    registerSizes(false, sizes, spaces);
-    registerSizes(true, coldSizes, coldSpaces);
+    for (const Family& family : families) {
+        registerFamily(family);
+    }
     city();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
@@ -197,15 +221,14 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
+    if (crowdUnsound) {
+        std::fprintf(stderr, "CROWD CHECK FAILED: the octree accepted a move into another box\n");
+        return 1;
+    }
     if (disagreed) {
         std::fprintf(stderr, "AGREEMENT CHECK FAILED: the spaces decided some moves differently\n");
         return 1;
     }
-    for (const auto& entry : runsCompared) {
-        std::fprintf(stderr,
-                     "agreement check passed with %d movers over %zu steps: %d runs, same "
-                     "outcomes\n",
-                     entry.first.first, entry.first.second, entry.second);
-    }
+    agreement.report();
     return 0;
 }

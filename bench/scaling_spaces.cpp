@@ -4,19 +4,20 @@
 
 scaling::OwnTree::OwnTree() : tree(cityRootBox()) {}
 
-OctreeSpace::OctreeSpace(Removal removal) : OctTreeIndex(OwnTree::tree), removal(removal) {}
+OctreeSpace::OctreeSpace(Move move) : OctTreeIndex(OwnTree::tree), move(move) {}
 
 void OctreeSpace::remove(const CollisionObject& record) {
-    if (removal == Removal::everyNode) {
+    if (move == Move::fourCallsEveryNode) {
         tree.removeEverywhere(record);
     } else {
         tree.remove(record);
     }
 }
 
-bool OctreeSpace::moveAndCheck(const CollisionObject& from, const CollisionObject& to) {
-    if (removal == Removal::everyNode) {
-        return CollisionIndex::moveAndCheck(from, to);
+bool OctreeSpace::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+    if (move == Move::tried) {
+        return OctTreeIndex::tryMove(filed, tried);
     }
-    return OctTreeIndex::moveAndCheck(from, to);
+    // moveAndCheck and moveBack as any index makes them, through remove above.
+    return CollisionIndex::tryMove(filed, tried);
 }

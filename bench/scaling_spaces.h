@@ -2,12 +2,13 @@
 
 // The ways of deciding a move that the scaling benchmark compares, each a
 // collision index over the program's region through which the movers' moves
-// are tried as the program tries them (tryMove): true when the tried box
-// overlaps another filed box under the half-open rule; on false the mover is
-// filed under the tried box.
+// are tried as the program tries them (tryMove): true when the move is
+// refused; otherwise the mover is filed under the tried box.
 //
-// - OctreeSpace: the program's octree; for comparison also with removal by
-//   the walk over every node (removeEverywhere) instead of the pruned one;
+// - OctreeSpace: the program's octree, a move decided by the tree before it
+//   changes anything (OctTree::tryMove); for comparison also by the four calls
+//   themselves (remove, insertAndCheck, and on a collision remove and insert),
+//   with the pruned removal or the walk over every node (removeEverywhere);
 // - FlatIndex: every filed box in one list, the tried box tested against all;
 // - DbvtIndex: Bullet's dynamic AABB tree broadphase, its candidates filtered
 //   through the half-open test, the tree tidied once a step (stepDone).
@@ -27,20 +28,22 @@ struct OwnTree {
 
 class OctreeSpace : private scaling::OwnTree, public OctTreeIndex {
 public:
-    // How the mover's records are taken out.
-    enum class Removal {
-        // remove, descending only where the box overlaps.
-        pruned,
-        // removeEverywhere, the walk over every node, for comparison.
-        everyNode,
+    // How a move goes through the tree.
+    enum class Move {
+        // The tree's own: the tried record is filed only if the move goes.
+        tried,
+        // The four calls, with the pruned remove.
+        fourCalls,
+        // The four calls, with removeEverywhere, the walk over every node.
+        fourCallsEveryNode,
     };
-    explicit OctreeSpace(Removal removal);
+    explicit OctreeSpace(Move move);
 
     void remove(const CollisionObject& record) override;
-    bool moveAndCheck(const CollisionObject& from, const CollisionObject& to) override;
+    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
 
     using OctTreeIndex::tree;
 
 private:
-    Removal removal;
+    Move move;
 };

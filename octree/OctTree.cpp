@@ -9,6 +9,8 @@
 #include <xmmintrin.h>
 #endif
 
+#include "octree/OctTreeChangeCheck.h"
+
 namespace {
 
 const char* const overflowLine =
@@ -51,20 +53,6 @@ constexpr std::array<unsigned char, 64> makeOctantMasks() {
 }
 
 constexpr std::array<unsigned char, 64> octantMasks = makeOctantMasks();
-
-// The lowest octant in a non-empty mask: walking a mask this way visits the
-// reached octants in ascending order, as a loop over all eight would.
-inline int lowestOctant(unsigned mask) {
-#if defined(__GNUC__)
-    return __builtin_ctz(mask);
-#else
-    int k = 0;
-    while (((mask >> k) & 1) == 0) {
-        ++k;
-    }
-    return k;
-#endif
-}
 
 }  // namespace
 
@@ -116,6 +104,21 @@ void OctTree::copyRegion() {
 // its centre and octant 7 from the centre to its maximum, so each axis needs
 // two interval tests (those of intervalsOverlap) instead of one per octant.
 unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
+    // The SSE loads below read 16 bytes from each 12-byte copy: the fourth
+    // lane is the next copy's first value, and unusedLane's after regionMax,
+    // all inside the node. And what a descent reads stays in the node's first
+    // cache line: the list begins the second.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    static_assert(offsetof(OctTree, centre) == offsetof(OctTree, regionMin) + 3 * sizeof(float));
+    static_assert(offsetof(OctTree, regionMax) == offsetof(OctTree, centre) + 3 * sizeof(float));
+    static_assert(offsetof(OctTree, unusedLane) ==
+                  offsetof(OctTree, regionMax) + 3 * sizeof(float));
+    static_assert(offsetof(OctTree, childBlock) + sizeof(OctTree*) <= nodeAlignment);
+    static_assert(offsetof(OctTree, objects) == nodeAlignment);
+#pragma GCC diagnostic pop
+    static_assert(alignof(OctTree) == nodeAlignment && sizeof(OctTree) == 9 * nodeAlignment,
+                  "a node is nine cache lines, aligned to the first");
     const float* bMin = box.getMin().getValue();
     const float* bMax = box.getMax().getValue();
 #if defined(__SSE2__) && !defined(BRENNOC_SCALAR_OCTANTS)
@@ -146,88 +149,89 @@ unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
     return octantMasks[halves];
 }
 
-// A move removes the old record's copies on the way down while it files the
-// new one. Removal and filing touch different lists except in a leaf both
-// boxes reach, where the old copy goes before the new one comes, as in the
-// two calls one after the other. Only a split decision reads beyond its own
-// leaf (the node budget, through recordsFiled); before the first one the rest
-// of the removal is done, so every such decision sees the tree it would have
-// seen after the plain remove.
-struct OctTree::Move {
-    OctTree* tree;
-    const SbBox3f* from;
-    const CollisionObject* to;
-    int removed;
-    bool removalDone;
-
-    void finishRemoval() {
-        if (!removalDone) {
-            removed += tree->removeCopies(from);
-            removalDone = true;
-            settle();
-        }
-    }
-    // The record count as remove would have left it.
-    void settle() {
-        if (removed > 0) {
-            --tree->root->recordsFiled;
-        }
-    }
-};
-
+// The root counts a filing that reaches the tree's region (all of a root
+// without children, else an octant of it), and the removal that takes its
+// copies away; the node budget grows with that count.
 void OctTree::insert(CollisionObject record) {
-    fileRecord(record, false);
+    const ChangeCheck change(*this, nullptr, record.box);
+    if (record.box != nullptr) {
+        root->recordsFiled += reachesRegion(*record.box);
+        file(record, false);
+    }
 }
 
 bool OctTree::insertAndCheck(CollisionObject record) {
-    return fileRecord(record, true);
-}
-
-bool OctTree::fileRecord(const CollisionObject& record, bool check) {
-    // Without a box a record can be neither placed nor tested: a split or a
-    // collision test would read through the null pointer.
+    const ChangeCheck change(*this, nullptr, record.box);
     if (record.box == nullptr) {
         return false;
     }
-    // A record outside every octant of a split root is dropped.
-    if (children[0] == nullptr || overlappedOctants(*record.box) != 0) {
-        ++root->recordsFiled;
-    }
-    return file(record, check);
+    root->recordsFiled += reachesRegion(*record.box);
+    return file(record, true);
 }
 
-bool OctTree::file(const CollisionObject& record, bool check, Move* move) {
+void OctTree::remove(CollisionObject record) {
+    const ChangeCheck change(*this, record.box, nullptr);
+    if (removeCopies(record.box) > 0) {
+        --root->recordsFiled;
+    }
+}
+
+void OctTree::removeEverywhere(CollisionObject record) {
+    const ChangeCheck change(*this, record.box, nullptr);
+    if (removeEverywhereBelow(record.box) > 0) {
+        --root->recordsFiled;
+    }
+}
+
+// A record without a box can be neither placed nor tested: a split or a
+// collision test would read through the null pointer; the public operations
+// refuse it. One outside every octant of a split node is dropped.
+bool OctTree::reachesRegion(const SbBox3f& box) const {
+    return childBlock == nullptr || overlappedOctants(box) != 0;
+}
+
+// Files the record in this subtree; with check, answers whether a leaf it
+// reached now holds two overlapping records.
+bool OctTree::file(const CollisionObject& record, bool check) {
     if (isInner()) {
-        if (depth == maxDepth) {
-            std::fputs(overflowLine, stdout);
-            std::fputc('\n', stdout);
-            std::fflush(stdout);
-            return false;
-        }
-        // An inner node's list is always empty: the record goes straight on.
-        return handDown(record, check, move);
+        return handDown(record, check);
     }
     if (objectCount < nodeCapacity) {
-        objects.append(record);
-        ++objectCount;
-        return check && leafCollides();
+        return keep(record, check);
     }
     if (depth == maxDepth) {
-        std::fputs(overflowLine, stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        refuseAtMaxDepth();
         return false;
     }
-    if (move != nullptr) {
-        move->finishRemoval();
-    }
     if (keepsInsteadOfSplitting(record)) {
-        objects.append(record);
-        ++objectCount;
-        return check && leafCollides();
+        return keep(record, check);
     }
-    split();
+    return splitAndHandDown(record, check);
+}
 
+// Every copy goes to each octant it overlaps, whatever the earlier answers.
+bool OctTree::handDown(const CollisionObject& record, bool check) {
+    bool collided = false;
+    for (unsigned reached = overlappedOctants(*record.box); reached != 0; reached &= reached - 1) {
+        collided = childBlock[lowestOctant(reached)].file(record, check) || collided;
+    }
+    return collided;
+}
+
+bool OctTree::keep(const CollisionObject& record, bool check) {
+    objects.append(record);
+    ++objectCount;
+    return check && leafCollides();
+}
+
+void OctTree::refuseAtMaxDepth() {
+    std::fputs(overflowLine, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+bool OctTree::splitAndHandDown(const CollisionObject& record, bool check) {
+    split();
     // Slot 0 goes down first and removeFast moves the last record into it, so
     // A, B, C, D plus E leave in the order A, E, D, C, B.
     objects.append(record);
@@ -235,9 +239,7 @@ bool OctTree::file(const CollisionObject& record, bool check, Move* move) {
     const int handedDown = objects.getLength();
     for (int n = 0; n < handedDown; ++n) {
         const CollisionObject first = objects[0];
-        if (handDown(first, check, move)) {
-            collided = true;
-        }
+        collided = handDown(first, check) || collided;
         objects.removeFast(0);
     }
     objectCount = 0;
@@ -246,21 +248,16 @@ bool OctTree::file(const CollisionObject& record, bool check, Move* move) {
     return collided;
 }
 
-// Every copy goes to each octant it overlaps, whatever the earlier answers.
-bool OctTree::handDown(const CollisionObject& record, bool check, Move* move) {
-    bool collided = false;
-    for (unsigned reached = overlappedOctants(*record.box); reached != 0; reached &= reached - 1) {
-        collided = childBlock[lowestOctant(reached)].file(record, check, move) || collided;
-    }
-    return collided;
-}
-
-// The pairs of a leaf's own records, as findCollidingNode tests them.
-bool OctTree::leafCollides() {
+// The pairs of a leaf's own records, as findCollidingNode tests them; those
+// of the gone box left out.
+bool OctTree::leafCollides(const SbBox3f* gone) {
     for (int i = 0; i < objectCount - 1; ++i) {
-        const SbBox3f& first = *objects[i].box;
+        const SbBox3f* first = objects[i].box;
+        if (first == gone) {
+            continue;
+        }
         for (int j = i + 1; j < objectCount; ++j) {
-            if (boxesOverlap(first, *objects[j].box)) {
+            if (objects[j].box != gone && boxesOverlap(*first, *objects[j].box)) {
                 return true;
             }
         }
@@ -268,8 +265,9 @@ bool OctTree::leafCollides() {
     return false;
 }
 
+// The eight children of a split are one block aligned to cache lines, made
+// here and given back by the destructor below, nowhere else.
 void OctTree::split() {
-    // The eight children in one block, aligned to cache lines.
     void* block = ::operator new(8 * sizeof(OctTree), std::align_val_t(nodeAlignment));
     OctTree* nodes = static_cast<OctTree*>(block);
     for (int k = 0; k < 8; ++k) {
@@ -277,6 +275,15 @@ void OctTree::split() {
     }
     childBlock = nodes;
     root->treeNodes += 8;
+}
+
+OctTree::~OctTree() {
+    if (childBlock != nullptr) {
+        for (int k = 0; k < 8; ++k) {
+            childBlock[k].~OctTree();
+        }
+        ::operator delete(childBlock, std::align_val_t(nodeAlignment));
+    }
 }
 
 // A split pays off only if it can separate records. Where the closed boxes of
@@ -386,12 +393,6 @@ int OctTree::removeFromList(const SbBox3f* box) {
     return removed;
 }
 
-void OctTree::remove(CollisionObject record) {
-    if (removeCopies(record.box) > 0) {
-        --root->recordsFiled;
-    }
-}
-
 int OctTree::removeCopies(const SbBox3f* box) {
     // Only leaves hold records; an inner node's list is always empty.
     if (!isInner()) {
@@ -409,12 +410,6 @@ int OctTree::removeCopies(const SbBox3f* box) {
     return removed;
 }
 
-void OctTree::removeEverywhere(CollisionObject record) {
-    if (removeEverywhereBelow(record.box) > 0) {
-        --root->recordsFiled;
-    }
-}
-
 int OctTree::removeEverywhereBelow(const SbBox3f* box) {
     int removed = removeFromList(box);
     for (int k = 0; k < 8; ++k) {
@@ -423,55 +418,6 @@ int OctTree::removeEverywhereBelow(const SbBox3f* box) {
         }
     }
     return removed;
-}
-
-bool OctTree::moveAndCheck(CollisionObject from, CollisionObject to) {
-    // A leaf root, records without a box and a record moved onto its own box
-    // take the two plain calls.
-    if (children[7] == nullptr || from.box == nullptr || to.box == nullptr || from.box == to.box) {
-        remove(from);
-        return insertAndCheck(to);
-    }
-    // As fileRecord counts the new record; the old one is settled below.
-    if (overlappedOctants(*to.box) != 0) {
-        ++root->recordsFiled;
-    }
-    Move move{this, from.box, &to, 0, false};
-    const bool collided = fileMoving(move);
-    if (!move.removalDone) {
-        move.settle();
-    }
-    return collided;
-}
-
-// This node is reached by both boxes.
-bool OctTree::fileMoving(Move& move) {
-    if (!isInner()) {
-        if (!move.removalDone && objectCount > 0) {
-            move.removed += removeFromList(move.from);
-        }
-        return file(*move.to, true, &move);
-    }
-    if (depth == maxDepth) {
-        move.finishRemoval();
-        return file(*move.to, true, &move);
-    }
-    const unsigned fromReached = move.removalDone ? 0 : overlappedOctants(*move.from);
-    const unsigned toReached = overlappedOctants(*move.to->box);
-    bool collided = false;
-    for (unsigned reached = fromReached | toReached; reached != 0; reached &= reached - 1) {
-        const int k = lowestOctant(reached);
-        const bool byFrom = (fromReached >> k) & 1;
-        const bool byTo = (toReached >> k) & 1;
-        if (byFrom && byTo) {
-            collided = childBlock[k].fileMoving(move) || collided;
-        } else if (byTo) {
-            collided = childBlock[k].file(*move.to, true, &move) || collided;
-        } else if (byFrom && !move.removalDone) {
-            move.removed += childBlock[k].removeCopies(move.from);
-        }
-    }
-    return collided;
 }
 
 OctTree* OctTree::findCollidingNode(OctTree* node) {

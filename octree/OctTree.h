@@ -4,7 +4,7 @@
 #include <Inventor/lists/SbList.h>
 
 #include <cstddef>
-#include <new>
+#include <string>
 
 #include "octree/CollisionObject.h"
 
@@ -14,15 +14,7 @@ public:
     explicit OctTree(SbBox3f box);
     OctTree(OctTree* parent, SbBox3f box);
     // Nodes live as long as their root; the program's root lives to the end.
-    // The eight children of a split are one block (see split).
-    ~OctTree() {
-        if (children[0] != nullptr) {
-            for (OctTree* child : children) {
-                child->~OctTree();
-            }
-            ::operator delete(children[0], std::align_val_t(nodeAlignment));
-        }
-    }
+    ~OctTree();
     OctTree(const OctTree&) = delete;
     OctTree& operator=(const OctTree&) = delete;
 
@@ -53,9 +45,13 @@ public:
     // holds two overlapping records.
     bool insertAndCheck(CollisionObject record);
     OctTree* findCollidingNode(OctTree* node);
-    // A move: remove(from) and then insertAndCheck(to), with the same result
-    // and the same tree, in one descent where the two boxes share nodes.
-    bool moveAndCheck(CollisionObject from, CollisionObject to);
+    // A move that stays put when it collides: remove(from), then
+    // insertAndCheck(to), and on a collision remove(to) and insert(from),
+    // with the same answer, the same records in the same order in every leaf
+    // and the same lines printed. It decides before it changes anything, so a
+    // refused move never files the tried record (OctTreeMove.cpp); a list may
+    // then keep less spare room than the four calls would leave it.
+    bool tryMove(CollisionObject from, CollisionObject to);
 
     // Nodes in this node's subtree, this node included.
     int nodeCount() const;
@@ -67,6 +63,19 @@ public:
     // the subtree has.
     using LeafVisitor = void (*)(void* data, const OctTree& leaf, const SbBox3f& region);
     int walkLeaves(LeafVisitor visit, void* data) const;
+
+    // The tree's invariants as code, checked over the whole tree this node
+    // belongs to: every node's fields and private copies, each child against
+    // its parent, records only in leaves their box overlaps and in every such
+    // leaf, leaves over capacity only where no split could part their records,
+    // and the root's counters. Gives an empty string when all hold, or the
+    // first broken one and the node where it breaks ("... at root/052": the
+    // octants taken from the root).
+    std::string brokenInvariant() const;
+    // Writes the first broken invariant to standard error and aborts. Builds
+    // with BRENNOC_OCTREE_VALIDATE check after every insert, insertAndCheck,
+    // remove and move (see OctTreeValidate.cpp).
+    void validate() const;
 
     int objectCount;
     int depth;
@@ -112,7 +121,9 @@ public:
     static constexpr int defaultNodesPerRecord = 32;
 
 private:
-    struct Move;
+    struct Validation;
+    class ChangeCheck;
+    friend struct OctTreeTestAccess;
 
     static bool intervalsOverlap(float pMin, float pMax, float dMin, float dMax) {
         return (dMin >= pMin && dMin < pMax) || (pMin >= dMin && pMin < dMax);
@@ -124,11 +135,35 @@ private:
     void copyRegion();
     // Bit k set when boxesOverlap(octants[k], box) holds.
     unsigned overlappedOctants(const SbBox3f& box) const;
-    bool fileRecord(const CollisionObject& record, bool check);
-    bool file(const CollisionObject& record, bool check, Move* move = nullptr);
-    bool fileMoving(Move& move);
-    bool leafCollides();
-    bool handDown(const CollisionObject& record, bool check, Move* move);
+    // The lowest octant in a non-empty mask: walking a mask this way visits
+    // the reached octants in ascending order, as a loop over all eight would.
+    static int lowestOctant(unsigned mask) {
+#if defined(__GNUC__)
+        return __builtin_ctz(mask);
+#else
+        int k = 0;
+        while (((mask >> k) & 1) == 0) {
+            ++k;
+        }
+        return k;
+#endif
+    }
+    bool reachesRegion(const SbBox3f& box) const;
+    // Filing, one step each: file takes one of the four after it (pass the
+    // record on to the children, keep it in this leaf, refuse it at maxDepth
+    // with the overflow line, or split the leaf and hand everything down).
+    bool file(const CollisionObject& record, bool check);
+    bool handDown(const CollisionObject& record, bool check);
+    bool keep(const CollisionObject& record, bool check);
+    static void refuseAtMaxDepth();
+    bool splitAndHandDown(const CollisionObject& record, bool check);
+    bool leafCollides(const SbBox3f* gone = nullptr);
+    // A move, decided before anything changes (tryMove).
+    struct Trial;
+    bool tryFiling(Trial& trial);
+    bool moveByFourCalls(const CollisionObject& from, const CollisionObject& to);
+    void refile(const CollisionObject& record);
+    void refileBelow(const CollisionObject& record);
     int removeCopies(const SbBox3f* box);
     int removeEverywhereBelow(const SbBox3f* box);
     int removeFromList(const SbBox3f* box);

@@ -9,3 +9,11 @@ void CollisionIndex::moveBack(const CollisionObject& from, const CollisionObject
     remove(from);
     insert(to);
 }
+
+bool CollisionIndex::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+    if (!moveAndCheck(filed, tried)) {
+        return false;
+    }
+    moveBack(tried, filed);
+    return true;
+}

@@ -36,6 +36,11 @@ public:
     // remove(from), then insert(to): a refused move undone, which an index
     // may also do in one pass.
     virtual void moveBack(const CollisionObject& from, const CollisionObject& to);
+    // A whole move as tryMove (MoveProtocol.h) makes it: moveAndCheck, and
+    // when that collides, moveBack. Returns true when the move is refused,
+    // with the same records filed afterwards; an index may decide the move
+    // before it changes anything.
+    virtual bool tryMove(const CollisionObject& filed, const CollisionObject& tried);
     // Called once after each physics step's moves, for upkeep an index may
     // want to spread over the steps.
     virtual void stepDone() {}

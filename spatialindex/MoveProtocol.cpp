@@ -3,11 +3,7 @@
 #include "spatialindex/CollisionIndex.h"
 
 bool tryMove(CollisionIndex& index, const CollisionObject& filed, const CollisionObject& tried) {
-    if (!index.moveAndCheck(filed, tried)) {
-        return false;
-    }
-    index.moveBack(tried, filed);
-    return true;
+    return index.tryMove(filed, tried);
 }
 
 void refile(CollisionIndex& index, const CollisionObject& old, const CollisionObject& replacement) {

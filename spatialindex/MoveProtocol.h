@@ -9,7 +9,8 @@ class CollisionObject;
 // put back. Returns true when the move is refused. Afterwards the index holds
 // the tried record in place of the filed one, or, refused, the filed one
 // again (a fresh copy). Records are known by their boxes: filed must have the
-// box the mover is filed under.
+// box the mover is filed under. An index may decide the move before changing
+// anything (CollisionIndex::tryMove).
 bool tryMove(CollisionIndex& index, const CollisionObject& filed, const CollisionObject& tried);
 
 // Files replacement in place of old, without a check: the camera's record

@@ -21,20 +21,6 @@ void collectLeaf(void* data, const OctTree& leaf, const SbBox3f&) {
     }
 }
 
-// The tree's own one-descent move where it has one (the same tree and answer
-// as the two calls), otherwise the removal and then the colliding insertion.
-template <class Tree>
-auto moveInTree(Tree& tree, const CollisionObject& from, const CollisionObject& to, int)
-    -> decltype(tree.moveAndCheck(from, to)) {
-    return tree.moveAndCheck(from, to);
-}
-
-template <class Tree>
-bool moveInTree(Tree& tree, const CollisionObject& from, const CollisionObject& to, long) {
-    tree.remove(from);
-    return tree.insertAndCheck(to);
-}
-
 }  // namespace
 
 void OctTreeIndex::insert(const CollisionObject& record) {
@@ -49,8 +35,8 @@ bool OctTreeIndex::insertAndCheck(const CollisionObject& record) {
     return tree.insertAndCheck(record);
 }
 
-bool OctTreeIndex::moveAndCheck(const CollisionObject& from, const CollisionObject& to) {
-    return moveInTree(tree, from, to, 0);
+bool OctTreeIndex::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+    return tree.tryMove(filed, tried);
 }
 
 void OctTreeIndex::collect(std::vector<CollisionObject>& records) const {

@@ -15,7 +15,8 @@ public:
     void insert(const CollisionObject& record) override;
     void remove(const CollisionObject& record) override;
     bool insertAndCheck(const CollisionObject& record) override;
-    bool moveAndCheck(const CollisionObject& from, const CollisionObject& to) override;
+    // The tree's own move, decided before the tree changes (OctTree::tryMove).
+    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
     // In the order of a walk over the leaves, each thing where first met.
     void collect(std::vector<CollisionObject>& records) const override;
 

@@ -1,8 +1,10 @@
-// The pruned remove and the one-descent move against the walk over every
-// node: the same random sequences of insert, insertAndCheck, remove and moves
-// on two trees (a move being removeEverywhere and then insertAndCheck on the
-// second) must give the same answers and leave every node's list identical,
-// in order, after every operation.
+// The pruned remove and the move decided before filing (tryMove) against the
+// walk over every node and the four calls: the same random sequences of
+// insert, insertAndCheck, remove and moves on two trees must give the same
+// answers and leave every node's list identical, in order, after every
+// operation. A move is tryMove on the first tree; on the second it is
+// removeEverywhere, insertAndCheck and, on a collision, removeEverywhere of
+// the tried box and insert of the old one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,26 +20,6 @@
 
 namespace {
 
-// Where the two trees first differ, or an empty string.
-std::string firstDifference(const OctTree& pruned, const OctTree& full, const std::string& at) {
-    if (pruned.objectCount != full.objectCount || boxesIn(pruned) != boxesIn(full)) {
-        return "lists differ at " + at;
-    }
-    for (int k = 0; k < 8; ++k) {
-        if ((pruned.children[k] == nullptr) != (full.children[k] == nullptr)) {
-            return "shape differs at " + at;
-        }
-        if (pruned.children[k] != nullptr) {
-            std::string diff =
-                firstDifference(*pruned.children[k], *full.children[k], at + std::to_string(k));
-            if (!diff.empty()) {
-                return diff;
-            }
-        }
-    }
-    return "";
-}
-
 struct Bounds {
     int nodeBudget;
     int nodesPerRecord;
@@ -47,16 +29,26 @@ struct Bounds {
 // on dividing planes; some are flat or thin, some reach outside the root.
 class BoxSource {
 public:
-    explicit BoxSource(unsigned seed) : engine(seed) {}
+    // With crowd, half the boxes hold the point (8, 8, 8), the centre of the
+    // region: leaves there keep more than their capacity.
+    BoxSource(unsigned seed, bool crowd) : engine(seed), crowd(crowd) {}
 
     SbBox3f* fresh() {
         SbVec3f lo;
         SbVec3f hi;
+        const bool aroundCentre = crowd && pick(0, 1) == 0;
         for (int axis = 0; axis < 3; ++axis) {
-            lo[axis] = pick(-4, 36) / 2.0f;
-            hi[axis] = lo[axis] + widths[pick(0, 5)];
+            lo[axis] = aroundCentre ? 8 - pick(1, 4) / 2.0f : pick(-4, 36) / 2.0f;
+            hi[axis] = aroundCentre ? 8 + pick(0, 4) / 2.0f : lo[axis] + widths[pick(0, 5)];
         }
         boxes.emplace_back(lo, hi);
+        return &boxes.back();
+    }
+
+    // A box of the same size a lattice step or none away on each axis.
+    SbBox3f* near(const SbBox3f* box) {
+        const SbVec3f step(pick(-1, 1) / 2.0f, pick(-1, 1) / 2.0f, pick(-1, 1) / 2.0f);
+        boxes.emplace_back(box->getMin() + step, box->getMax() + step);
         return &boxes.back();
     }
 
@@ -71,6 +63,7 @@ public:
 private:
     const float widths[6] = {0.0f, 0.5f, 1.0f, 2.0f, 4.0f, 9.0f};
     std::mt19937 engine;
+    bool crowd;
     std::deque<SbBox3f> boxes;
 };
 
@@ -80,12 +73,20 @@ struct Tally {
     int deepest = 0;
     int largestLeaf = 0;
     int moves = 0;
-    // Moves whose filing split a leaf or kept a crowded one.
-    int movesPastAFullLeaf = 0;
+    // Moves that left the tree's shape as it was, refused or gone ahead, and
+    // those whose filing split a leaf.
+    int refusedInPlace = 0;
+    int aheadInPlace = 0;
+    int splitting = 0;
 };
 
+// Where two lists of filed boxes keep the one given; bookkeeping for picks.
+void forget(std::vector<SbBox3f*>& boxes, const SbBox3f* box) {
+    boxes.erase(std::remove(boxes.begin(), boxes.end(), box), boxes.end());
+}
+
 // Runs one random sequence and adds what it exercised to the tally.
-void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tally) {
+void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations, Tally& tally) {
     const SbBox3f region(0, 0, 0, 16, 16, 16);
     OctTree pruned(region);
     OctTree full(region);
@@ -96,7 +97,7 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
         tree->nodesPerRecord = bounds.nodesPerRecord;
     }
 
-    BoxSource source(seed);
+    BoxSource source(seed, crowd);
     std::vector<SbBox3f*> filed;
     std::vector<SbBox3f*> gone;
     for (int op = 0; op < operations; ++op) {
@@ -109,35 +110,44 @@ void runSequence(unsigned seed, const Bounds& bounds, int operations, Tally& tal
             full.insert(CollisionObject());
             EXPECT_FALSE(pruned.insertAndCheck(CollisionObject()));
             EXPECT_FALSE(full.insertAndCheck(CollisionObject()));
+            EXPECT_FALSE(pruned.tryMove(CollisionObject(), CollisionObject()));
         } else if (roll >= 40 && roll < 60 && !filed.empty()) {
-            // A filed thing moves, now and then one that is no longer filed or
-            // onto a box that is already filed.
+            // A filed thing tries a move, mostly a small step; now and then
+            // one that is no longer filed, onto its own box, onto another
+            // filed box, or far away.
             what = "move";
-            const int index = source.pick(0, static_cast<int>(filed.size()) - 1);
-            SbBox3f* from = filed[index];
+            SbBox3f* from = filed[source.pick(0, static_cast<int>(filed.size()) - 1)];
             if (roll == 40 && !gone.empty()) {
                 from = gone[source.pick(0, static_cast<int>(gone.size()) - 1)];
-            } else {
-                filed.erase(filed.begin() + index);
-                gone.push_back(from);
             }
-            SbBox3f* to = roll == 41 && !filed.empty()
-                              ? filed[source.pick(0, static_cast<int>(filed.size()) - 1)]
-                              : source.fresh();
+            SbBox3f* to = roll == 41   ? filed[source.pick(0, static_cast<int>(filed.size()) - 1)]
+                          : roll == 42 ? source.fresh()
+                          : roll == 43 ? from
+                                       : source.near(from);
             const int before = copiesOf(full, from);
             const int nodesBefore = pruned.treeNodes;
-            const int largestBefore = largestLeaf(pruned);
             const bool hit =
-                pruned.moveAndCheck(CollisionObject(0, 0, 0, from), CollisionObject(0, 0, 0, to));
+                pruned.tryMove(CollisionObject(0, 0, 0, from), CollisionObject(0, 0, 0, to));
             full.removeEverywhere(CollisionObject(0, 0, 0, from));
-            ASSERT_EQ(hit, full.insertAndCheck(CollisionObject(0, 0, 0, to)))
-                << "seed " << seed << " op " << op;
-            tally.copiesRemoved += before - copiesOf(full, from);
+            const bool fullHit = full.insertAndCheck(CollisionObject(0, 0, 0, to));
+            if (fullHit) {
+                full.removeEverywhere(CollisionObject(0, 0, 0, to));
+                full.insert(CollisionObject(0, 0, 0, from));
+            }
+            ASSERT_EQ(hit, fullHit) << "seed " << seed << " op " << op;
+            tally.copiesRemoved += std::max(0, before - copiesOf(full, from));
             tally.collisions += hit;
             ++tally.moves;
-            tally.movesPastAFullLeaf +=
-                pruned.treeNodes != nodesBefore || largestLeaf(pruned) > largestBefore;
-            filed.push_back(to);
+            const bool inPlace = pruned.treeNodes == nodesBefore;
+            tally.refusedInPlace += hit && inPlace;
+            tally.aheadInPlace += !hit && inPlace;
+            tally.splitting += !inPlace;
+            SbBox3f* stays = hit ? from : to;
+            SbBox3f* leaves = hit ? to : from;
+            forget(filed, leaves);
+            forget(gone, stays);
+            filed.push_back(stays);
+            gone.push_back(leaves);
         } else if (roll < 55 || filed.empty()) {
             // A new thing, or now and then a second copy of a filed one.
             SbBox3f* box = (roll % 10 == 0 && !filed.empty())
@@ -197,9 +207,10 @@ TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
     const Bounds counted{150, 2};
     for (const Bounds& bounds : {roomy, tight, counted}) {
         Tally total;
-        for (unsigned seed = 1; seed <= 4; ++seed) {
+        // Four sequences spread over the region and two crowded.
+        for (unsigned seed = 1; seed <= 6; ++seed) {
             testing::internal::CaptureStdout();
-            runSequence(seed, bounds, 1500, total);
+            runSequence(seed, bounds, seed > 4, seed > 4 ? 600 : 1500, total);
             const std::string printed = testing::internal::GetCapturedStdout();
             if (HasFailure()) {
                 std::cout << printed;
@@ -214,7 +225,9 @@ TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
         EXPECT_GT(total.collisions, 50) << "budget " << bounds.nodeBudget;
         EXPECT_GE(total.deepest, 4) << "budget " << bounds.nodeBudget;
         EXPECT_GT(total.moves, 500) << "budget " << bounds.nodeBudget;
-        EXPECT_GT(total.movesPastAFullLeaf, 20) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.refusedInPlace, 50) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.aheadInPlace, 200) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.splitting, 10) << "budget " << bounds.nodeBudget;
         if (bounds.nodeBudget != roomy.nodeBudget) {
             EXPECT_GT(total.largestLeaf, 4) << "crowded leaves keep more than a full leaf";
         }
@@ -237,6 +250,45 @@ TEST(OctTreeRemoveWalk, RootListBeforeTheFirstSplit) {
     EXPECT_EQ(boxesIn(pruned), (std::vector<const SbBox3f*>{&inside}));
     pruned.remove(records[2]);
     EXPECT_EQ(boxesIn(pruned), (std::vector<const SbBox3f*>{&inside}));
+}
+
+// A move whose tried box reaches a full leaf at maxDepth: refused there with
+// the overflow line, as the four calls refuse it, even where the node budget,
+// spent on the chain down to it, would have the leaf keep the record.
+TEST(OctTreeRemoveWalk, MoveIntoAFullLeafAtMaxDepth) {
+    const SbBox3f region(0, 0, 0, 16, 16, 16);
+    OctTree moved(region);
+    OctTree byCalls(region);
+    // Five points chain down to the leaf [5, 5.25) at depth 6; the mover sits
+    // in the leaf beside it and tries a box over both.
+    std::vector<SbBox3f> points(5, SbBox3f(5, 5, 5, 5, 5, 5));
+    SbBox3f mover(5.3f, 5.1f, 5.1f, 5.4f, 5.2f, 5.2f);
+    SbBox3f overBoth(5.1f, 5.1f, 5.1f, 5.35f, 5.2f, 5.2f);
+    for (OctTree* tree : {&moved, &byCalls}) {
+        tree->maxDepth = 6;
+        tree->nodeBudget = 1 + 8 * 6;
+        tree->nodesPerRecord = 0;
+        testing::internal::CaptureStdout();
+        for (int i = 0; i < 5; ++i) {
+            tree->insert(CollisionObject(0, 0, 0, &points[i]));
+        }
+        tree->insert(CollisionObject(0, 0, 0, &mover));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "V maximalni hloubce stromu je vice objektu, nez je kapacita OctTree!\n");
+    }
+    const CollisionObject from(0, 0, 0, &mover);
+    const CollisionObject to(0, 0, 0, &overBoth);
+    testing::internal::CaptureStdout();
+    const bool hit = moved.tryMove(from, to);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    byCalls.remove(from);
+    EXPECT_EQ(hit, byCalls.insertAndCheck(to));
+    EXPECT_EQ(printed, testing::internal::GetCapturedStdout());
+    EXPECT_FALSE(printed.empty());
+    EXPECT_EQ(moved.treeNodes, moved.nodeBudget);
+    EXPECT_EQ(firstDifference(moved, byCalls, "root/"), "");
+    EXPECT_EQ(moved.recordsFiled, byCalls.recordsFiled);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // Read-only walks over an octree for the tests.
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "octree/OctTree.h"
@@ -54,4 +55,25 @@ inline int deepestDepth(const OctTree& tree) {
         }
     });
     return deepest;
+}
+
+// Where the two trees first differ, or an empty string.
+inline std::string firstDifference(const OctTree& pruned, const OctTree& full,
+                                   const std::string& at) {
+    if (pruned.objectCount != full.objectCount || boxesIn(pruned) != boxesIn(full)) {
+        return "lists differ at " + at;
+    }
+    for (int k = 0; k < 8; ++k) {
+        if ((pruned.children[k] == nullptr) != (full.children[k] == nullptr)) {
+            return "shape differs at " + at;
+        }
+        if (pruned.children[k] != nullptr) {
+            std::string diff =
+                firstDifference(*pruned.children[k], *full.children[k], at + std::to_string(k));
+            if (!diff.empty()) {
+                return diff;
+            }
+        }
+    }
+    return "";
 }

@@ -31,6 +31,20 @@ private:
     std::mt19937 engine;
 };
 
+// Where the flying-object builder releases a craft, from three draws: z, y
+// and x, in that order.
+SbVec3f releasePosition(Draws& draws) {
+    const float z = static_cast<float>(draws.next() / 32768.0 * 25);
+    const float y = static_cast<float>(draws.next() / 32768.0 * 3 - 10);
+    const float x = static_cast<float>(draws.next() / 32768.0 * 25);
+    return SbVec3f(x, y, z);
+}
+
+// The box the builder gives a craft of the kind it releases (2), off centre.
+SbBox3f releaseBox(const SbVec3f& at) {
+    return SbBox3f(at[0] - 0.5f, at[1] - 0.25f, at[2], at[0] + 0.25f, at[1] + 0.25f, at[2] + 0.5f);
+}
+
 void collectBoxes(const OctTree& node, std::vector<SbBox3f*>& boxes) {
     for (int i = 0; i < node.objectCount; ++i) {
         SbBox3f* box = node.objects[i].box;
@@ -107,14 +121,11 @@ CraftSwarm::CraftSwarm(int count, unsigned seed) {
     Draws draws(seed);
     crafts.resize(count);
     for (Craft& craft : crafts) {
-        const float z = static_cast<float>(draws.next() / 32768.0 * 25);
-        const float y = static_cast<float>(draws.next() / 32768.0 * 3 - 10);
-        const float x = static_cast<float>(draws.next() / 32768.0 * 25);
-        craft.position.setValue(x, y, z);
+        craft.position = releasePosition(draws);
         craft.velocity.setValue(0, 0, 0);
         craft.orbitCentre = craft.position;
         craft.steering = true;
-        craft.boxes[0].setBounds(x - 0.5f, y - 0.25f, z, x + 0.25f, y + 0.25f, z + 0.5f);
+        craft.boxes[0] = releaseBox(craft.position);
         craft.current = 0;
     }
 }
@@ -163,19 +174,26 @@ void CraftSwarm::advancePhase() {
     }
 }
 
-Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city) : engine(seed) {
+Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city, Release release)
+    : engine(seed) {
     movers.reserve(count);
+    Draws draws(seed);
     while (static_cast<int>(movers.size()) < count) {
         Mover mover;
-        for (int axis = 0; axis < 3; ++axis) {
-            mover.position[axis] =
-                std::uniform_real_distribution<float>(wanderMin[axis], wanderMax[axis])(engine);
+        if (release == Release::crowded) {
+            mover.position = releasePosition(draws);
+        } else {
+            for (int axis = 0; axis < 3; ++axis) {
+                mover.position[axis] =
+                    std::uniform_real_distribution<float>(wanderMin[axis], wanderMax[axis])(engine);
+            }
         }
         mover.velocity.setValue(0, 0, 0);
         mover.current = 0;
-        mover.boxes[0].setBounds(mover.position - craftHalfExtent,
-                                 mover.position + craftHalfExtent);
-        if (!overlapsAny(mover.boxes[0], city, movers)) {
+        mover.boxes[0] = release == Release::crowded ? releaseBox(mover.position)
+                                                     : SbBox3f(mover.position - craftHalfExtent,
+                                                               mover.position + craftHalfExtent);
+        if (release == Release::crowded || !overlapsAny(mover.boxes[0], city, movers)) {
             movers.push_back(mover);
         }
     }

@@ -66,13 +66,23 @@ struct Mover {
     SbBox3f* filed() { return &boxes[current]; }
 };
 
+// Where movers start.
+enum class Release {
+    // Where their boxes overlap nothing: neither the city nor each other, so
+    // that a collision is always one of the tried box.
+    spread,
+    // As the flying-object builder releases craft: x and z in [0, 25), y in
+    // [-10, -7), wherever the draws fall, inside other movers or buildings,
+    // with the craft's box at release.
+    crowded,
+};
+
 // Movers of the craft's size wandering over the city, moved through any
 // collision index as the program moves its craft.
 class Movers {
 public:
-    // Places count movers where their boxes overlap nothing: neither the
-    // city nor each other, so that a collision is always one of the tried box.
-    Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city);
+    Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city,
+           Release release = Release::spread);
 
     // Files the city and every mover, and tells the index so.
     void fileAll(CollisionIndex& index, const std::vector<SbBox3f*>& city);

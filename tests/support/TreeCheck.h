@@ -1,7 +1,7 @@
 #pragma once
 
-// The octree's invariants as code: run after an operation, it names the first
-// one the tree breaks.
+// Run after an operation in a test: names the first invariant the tree breaks,
+// by the tree's own check (OctTree::brokenInvariant).
 
 #include <string>
 
