@@ -144,17 +144,17 @@ int main(int argc, char** argv) {
     Options options;
     std::string problem;
     switch (parseOptions(argc, argv, options, problem)) {
-        case OptionsAction::showHelp:
+        case OPTIONS_SHOW_HELP:
             if (std::fputs(usageText(), stdout) == EOF || std::fflush(stdout) != 0) {
                 std::fprintf(stderr, "brennoc: the help could not be written: %s\n",
                              std::strerror(errno));
                 return 1;
             }
             return 0;
-        case OptionsAction::fail:
+        case OPTIONS_FAIL:
             std::fprintf(stderr, "%s\n", problem.c_str());
             return 2;
-        case OptionsAction::run:
+        case OPTIONS_RUN:
             break;
     }
 

@@ -1,4 +1,4 @@
 # Cost of feeding a graph one sample, against painting one image row alone.
 add_executable(bench_perfgraph ${CMAKE_CURRENT_SOURCE_DIR}/perfgraph_feed.cpp)
 target_link_libraries(bench_perfgraph PRIVATE brennoc_perfgraph benchmark::benchmark)
-target_include_directories(bench_perfgraph PRIVATE ${CMAKE_SOURCE_DIR})
+brennoc_own_headers(bench_perfgraph perfgraph)

@@ -52,15 +52,15 @@ struct Family {
 
 const Family families[] = {
     {"step",
-     Release::spread,
+     RELEASE_SPREAD,
      false,
      {{10, 10000}, {30, 4000}, {100, 1500}, {300, 400}, {1000, 80}},
      true,
      true},
     // Fewer steps: each flush costs milliseconds.
-    {"cold", Release::spread, true, {{10, 1500}, {100, 400}, {1000, 40}}, false, false},
-    {"crowd", Release::crowded, false, {{1000, 40}, {10000, 4}}, true, false},
-    {"crowd_cold", Release::crowded, true, {{1000, 40}, {10000, 4}}, true, false},
+    {"cold", RELEASE_SPREAD, true, {{10, 1500}, {100, 400}, {1000, 40}}, false, false},
+    {"crowd", RELEASE_CROWDED, false, {{1000, 40}, {10000, 4}}, true, false},
+    {"crowd_cold", RELEASE_CROWDED, true, {{1000, 40}, {10000, 4}}, true, false},
 };
 
 // As large as the last-level cache here (32 MiB): every cold step starts from
@@ -87,7 +87,7 @@ const std::vector<SbBox3f*>& city() {
 }
 
 const char* startOf(Release release) {
-    return release == Release::spread ? "spread" : "crowded";
+    return release == RELEASE_SPREAD ? "spread" : "crowded";
 }
 
 Agreement agreement;
@@ -134,7 +134,7 @@ template <class Space, class... Args>
 void runSteps(benchmark::State& state, const Family& family, SpaceKind kind, Args... args) {
     const int count = static_cast<int>(state.range(0));
     const int steps = static_cast<int>(state.max_iterations);
-    if (family.release == Release::crowded && !kind.pairwise &&
+    if (family.release == RELEASE_CROWDED && !kind.pairwise &&
         watched.insert(std::make_pair(count, steps)).second && !watchCrowd(family, count, steps)) {
         crowdUnsound = true;
         state.SkipWithError("the octree accepted a move into another box");
@@ -162,7 +162,7 @@ void runSteps(benchmark::State& state, const Family& family, SpaceKind kind, Arg
     state.counters["movers"] = count;
     state.counters["collided_%"] = 100.0 * collisions / static_cast<double>(outcomes.size());
     addTreeCounters(state, space);
-    const bool together = family.release == Release::spread;
+    const bool together = family.release == RELEASE_SPREAD;
     const Agreement::Key key{startOf(family.release),
                              together ? "every space" : (kind.pairwise ? "pairwise" : "octree"),
                              count, outcomes.size() / static_cast<std::size_t>(count)};
@@ -189,14 +189,14 @@ void registerFamily(const Family& family) {
         if (family.withFullWalk) {
             runs.push_back(benchmark::RegisterBenchmark(
                 name("octree_full_walk").c_str(), runSteps<OctreeSpace, OctreeSpace::Move>, family,
-                SpaceKind{"octree_full_walk", false}, OctreeSpace::Move::fourCallsEveryNode));
+                SpaceKind{"octree_full_walk", false}, OctreeSpace::FOUR_CALLS_EVERY_NODE));
         }
         runs.push_back(benchmark::RegisterBenchmark(
             name("octree_four_calls").c_str(), runSteps<OctreeSpace, OctreeSpace::Move>, family,
-            SpaceKind{"octree_four_calls", false}, OctreeSpace::Move::fourCalls));
+            SpaceKind{"octree_four_calls", false}, OctreeSpace::FOUR_CALLS));
         runs.push_back(benchmark::RegisterBenchmark(
             name("octree").c_str(), runSteps<OctreeSpace, OctreeSpace::Move>, family,
-            SpaceKind{"octree", false}, OctreeSpace::Move::tried));
+            SpaceKind{"octree", false}, OctreeSpace::TRIED));
         for (benchmark::internal::Benchmark* run : runs) {
             run->Arg(size.movers)->Iterations(size.steps)->Unit(benchmark::kMicrosecond);
             if (family.cold) {

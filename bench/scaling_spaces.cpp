@@ -7,7 +7,7 @@ scaling::OwnTree::OwnTree() : tree(cityRootBox()) {}
 OctreeSpace::OctreeSpace(Move move) : OctTreeIndex(OwnTree::tree), move(move) {}
 
 void OctreeSpace::remove(const CollisionObject& record) {
-    if (move == Move::fourCallsEveryNode) {
+    if (move == FOUR_CALLS_EVERY_NODE) {
         tree.removeEverywhere(record);
     } else {
         tree.remove(record);
@@ -15,7 +15,7 @@ void OctreeSpace::remove(const CollisionObject& record) {
 }
 
 bool OctreeSpace::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
-    if (move == Move::tried) {
+    if (move == TRIED) {
         return OctTreeIndex::tryMove(filed, tried);
     }
     // moveAndCheck and moveBack as any index makes them, through remove above.

@@ -29,13 +29,13 @@ struct OwnTree {
 class OctreeSpace : private scaling::OwnTree, public OctTreeIndex {
 public:
     // How a move goes through the tree.
-    enum class Move {
+    enum Move {
         // The tree's own: the tried record is filed only if the move goes.
-        tried,
+        TRIED,
         // The four calls, with the pruned remove.
-        fourCalls,
+        FOUR_CALLS,
         // The four calls, with removeEverywhere, the walk over every node.
-        fourCallsEveryNode,
+        FOUR_CALLS_EVERY_NODE,
     };
     explicit OctreeSpace(Move move);
 

@@ -18,7 +18,7 @@ const char* const streetImage = "Texture/Asfalt2.jpg";
 void addStreetTiles(const LayoutGrid plocha, ElementGrid& grid, RecordFiling& tree) {
     for (int j = 0; j <= 10; ++j) {
         for (int i = 0; i <= 10; ++i) {
-            if (plocha[i][j] != cellStreet) {
+            if (plocha[i][j] != CELL_STREET) {
                 continue;
             }
             // Three or four street neighbours: a crossing or a T-junction.

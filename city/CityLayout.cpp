@@ -34,7 +34,7 @@ const BuildingPass buildingPasses[4] = {
 void clearLayout(LayoutGrid grid) {
     for (int i = 0; i < layoutSize; ++i) {
         for (int j = 0; j < layoutSize; ++j) {
-            grid[i][j] = cellFree;
+            grid[i][j] = CELL_FREE;
         }
     }
     blockBorder(grid);
@@ -42,8 +42,8 @@ void clearLayout(LayoutGrid grid) {
 
 void blockBorder(LayoutGrid grid) {
     for (int k = 0; k < layoutSize; ++k) {
-        grid[k][0] = grid[k][layoutSize - 1] = cellBlocked;
-        grid[0][k] = grid[layoutSize - 1][k] = cellBlocked;
+        grid[k][0] = grid[k][layoutSize - 1] = CELL_BLOCKED;
+        grid[0][k] = grid[layoutSize - 1][k] = CELL_BLOCKED;
     }
 }
 
@@ -51,23 +51,23 @@ void layStreets(LayoutGrid g, LayoutDraws& draws) {
     for (int j = 1; j <= 9; ++j) {
         int i = 1;
         while (i <= 9) {
-            if (g[i][j] != cellBlocked) {
+            if (g[i][j] != CELL_BLOCKED) {
                 const int p = percentDraw(draws);
                 if (p < 20 && i < 8) {
                     // The second cell is taken without looking: a run is two cells at least.
-                    g[i][j] = g[i + 1][j] = cellStreet;
-                    g[i - 1][j + 1] = g[i][j + 1] = g[i + 1][j + 1] = cellBlocked;
+                    g[i][j] = g[i + 1][j] = CELL_STREET;
+                    g[i - 1][j + 1] = g[i][j + 1] = g[i + 1][j + 1] = CELL_BLOCKED;
                     i += 2;
                     for (;;) {
                         const int q = percentDraw(draws);
-                        if (q >= 80 || i >= layoutSize - 1 || g[i][j] == cellBlocked) {
+                        if (q >= 80 || i >= layoutSize - 1 || g[i][j] == CELL_BLOCKED) {
                             break;
                         }
-                        g[i][j + 1] = cellBlocked;
-                        g[i][j] = cellStreet;
+                        g[i][j + 1] = CELL_BLOCKED;
+                        g[i][j] = CELL_STREET;
                         ++i;
                     }
-                    g[i][j + 1] = cellBlocked;
+                    g[i][j + 1] = CELL_BLOCKED;
                 }
             }
             ++i;
@@ -78,11 +78,11 @@ void layStreets(LayoutGrid g, LayoutDraws& draws) {
 void mergeStreets(LayoutGrid plocha, const LayoutGrid plocha2) {
     for (int i = 0; i < layoutSize; ++i) {
         for (int j = 0; j < layoutSize; ++j) {
-            if (plocha[i][j] == cellBlocked) {
-                plocha[i][j] = cellFree;
+            if (plocha[i][j] == CELL_BLOCKED) {
+                plocha[i][j] = CELL_FREE;
             }
-            if (plocha2[j][i] == cellStreet) {
-                plocha[i][j] = cellStreet;
+            if (plocha2[j][i] == CELL_STREET) {
+                plocha[i][j] = CELL_STREET;
             }
         }
     }
@@ -95,7 +95,7 @@ int streetNeighbours(const LayoutGrid g, int i, int j) {
 bool footprintFree(const LayoutGrid grid, int i, int j, const BuildingPass& pass) {
     for (int a = 0; a < pass.sizeI; ++a) {
         for (int b = 0; b < pass.sizeJ; ++b) {
-            if (i + a >= layoutSize || j + b >= layoutSize || grid[i + a][j + b] != cellFree) {
+            if (i + a >= layoutSize || j + b >= layoutSize || grid[i + a][j + b] != CELL_FREE) {
                 return false;
             }
         }
@@ -106,7 +106,7 @@ bool footprintFree(const LayoutGrid grid, int i, int j, const BuildingPass& pass
 void occupyFootprint(LayoutGrid grid, int i, int j, const BuildingPass& pass) {
     for (int a = 0; a < pass.sizeI; ++a) {
         for (int b = 0; b < pass.sizeJ; ++b) {
-            grid[i + a][j + b] = cellBuilding;
+            grid[i + a][j + b] = CELL_BUILDING;
         }
     }
     for (int a = -1; a <= pass.sizeI; ++a) {
@@ -115,8 +115,8 @@ void occupyFootprint(LayoutGrid grid, int i, int j, const BuildingPass& pass) {
                 continue;
             }
             int& cell = grid[i + a][j + b];
-            if (cell == cellFree) {
-                cell = cellBlocked;
+            if (cell == CELL_FREE) {
+                cell = CELL_BLOCKED;
             }
         }
     }

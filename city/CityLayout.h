@@ -5,7 +5,7 @@
 const int layoutSize = 12;
 typedef int LayoutGrid[layoutSize][layoutSize];
 
-enum LayoutCell { cellFree = 0, cellStreet = 1, cellBuilding = 2, cellBlocked = 3 };
+enum LayoutCell { CELL_FREE = 0, CELL_STREET = 1, CELL_BUILDING = 2, CELL_BLOCKED = 3 };
 
 // The layout's random source: seeded once per city, each draw 0 … 32767.
 // This one is the standard rand, seeded with srand, whose sequence the flying

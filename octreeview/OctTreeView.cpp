@@ -141,7 +141,7 @@ OctTreeView::OctTreeView(const OctTree* tree)
         leafLines[c] = newLineSet();
         leafPart->addChild(leafLines[c]);
     }
-    setColours(IndexSet::octreeNumber);
+    setColours(IndexSet::OCTREE);
 
     SoSeparator* refusedPart = new SoSeparator;
     overlay->addChild(refusedPart);
@@ -236,15 +236,15 @@ void OctTreeView::update(const SbTime& now) {
 }
 
 int OctTreeView::shownIndex() const {
-    return indexes ? indexes->activeNumber() : IndexSet::octreeNumber;
+    return indexes ? indexes->activeNumber() : IndexSet::OCTREE;
 }
 
 void OctTreeView::setColours(int index) {
     for (int c = 0; c < lineClasses; ++c) {
         SbColor colour = recordColour;
-        if (index == IndexSet::octreeNumber) {
+        if (index == IndexSet::OCTREE) {
             colour = countColours[std::min(c, countClasses - 1)];
-        } else if (index == IndexSet::dbvtNumber) {
+        } else if (index == IndexSet::DBVT) {
             colour = c < depthClasses ? depthColours[c] : dbvtLeafColour;
         }
         leafColours[c]->rgb = colour;
@@ -306,9 +306,9 @@ void OctTreeView::readTree() {
     reading.clear();
     counting = Numbers();
     const int index = shownIndex();
-    if (index == IndexSet::dbvtNumber) {
+    if (index == IndexSet::DBVT) {
         readDbvt();
-    } else if (index == IndexSet::flatNumber) {
+    } else if (index == IndexSet::FLAT) {
         readFlat();
     } else {
         readOctree(indexes ? indexes->octree.tree : *tree);
@@ -406,10 +406,10 @@ void OctTreeView::countMoves(const SbTime& now) {
 void OctTreeView::updateText() {
     char figures[120];
     const int index = shownIndex();
-    if (index == IndexSet::dbvtNumber) {
+    if (index == IndexSet::DBVT) {
         std::snprintf(figures, sizeof figures, "dbvt  nodes %d  height %d  leaves %d", shown.nodes,
                       shown.deepest, shown.leaves);
-    } else if (index == IndexSet::flatNumber) {
+    } else if (index == IndexSet::FLAT) {
         std::snprintf(figures, sizeof figures, "flat  records %d  tests/move %.0f", shown.records,
                       shown.testsPerMove);
     } else {

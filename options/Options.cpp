@@ -77,15 +77,15 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
         const char* argument = at < argc ? argv[at] : "";
         switch (found) {
             case 'h':
-                return OptionsAction::showHelp;
+                return OPTIONS_SHOW_HELP;
             case 's':
                 if (!readNumber("--seed", optarg, maxSeed, options.seed, message)) {
-                    return OptionsAction::fail;
+                    return OPTIONS_FAIL;
                 }
                 break;
             case 'c':
                 if (!readNumber("--craft", optarg, maxCraft, options.craft, message)) {
-                    return OptionsAction::fail;
+                    return OPTIONS_FAIL;
                 }
                 break;
             case 'o':
@@ -96,7 +96,7 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
                 if (options.index < 0) {
                     message = failure(std::string("--index takes octree, dbvt or flat, not '") +
                                       optarg + "'");
-                    return OptionsAction::fail;
+                    return OPTIONS_FAIL;
                 }
                 break;
             case 'f':
@@ -107,7 +107,7 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
                 break;
             case ':':
                 message = failure(spelledOption(argument, optopt) + " needs a value");
-                return OptionsAction::fail;
+                return OPTIONS_FAIL;
             default:
                 // An option getopt_long does not know, or "--help=value".
                 if (optopt != 0 && std::strncmp(argument, "--", 2) == 0 &&
@@ -116,14 +116,14 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
                 } else {
                     message = failure("unknown option '" + spelledOption(argument, optopt) + "'");
                 }
-                return OptionsAction::fail;
+                return OPTIONS_FAIL;
         }
     }
     if (optind < argc) {
         message = failure(std::string("unexpected argument '") + argv[optind] + "'");
-        return OptionsAction::fail;
+        return OPTIONS_FAIL;
     }
-    return OptionsAction::run;
+    return OPTIONS_RUN;
 }
 
 const char* usageText() {

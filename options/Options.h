@@ -20,10 +20,10 @@ struct Options {
     bool cameraTrace = false;
 };
 
-enum class OptionsAction {
-    run,       // start the program with the options read
-    showHelp,  // print usageText() and end with 0
-    fail,      // print the message and end with 2
+enum OptionsAction {
+    OPTIONS_RUN,        // start the program with the options read
+    OPTIONS_SHOW_HELP,  // print usageText() and end with 0
+    OPTIONS_FAIL,       // print the message and end with 2
 };
 
 const int maxSeed = 2147483647;

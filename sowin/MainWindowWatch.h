@@ -12,16 +12,16 @@ public:
     explicit MainWindowWatch(const QWidget* window) : window(window) {}
 
     // Unmapped since it was last mapped: nothing of it shows.
-    bool unmapped() const { return state == State::unmapped; }
-    bool destroyed() const { return state == State::destroyed; }
+    bool unmapped() const { return state == UNMAPPED; }
+    bool destroyed() const { return state == DESTROYED; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, long* result) override;
 
 private:
-    enum class State { mapped, unmapped, destroyed };
+    enum State { MAPPED, UNMAPPED, DESTROYED };
 
     const QWidget* window;
     // Until the window is first mapped it counts as mapped: it is only
     // coming up.
-    State state = State::mapped;
+    State state = MAPPED;
 };

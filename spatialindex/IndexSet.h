@@ -13,7 +13,7 @@ class OctTree;
 class IndexSet {
 public:
     static constexpr int count = 3;
-    enum Number { octreeNumber = 0, dbvtNumber = 1, flatNumber = 2 };
+    enum Number { OCTREE = 0, DBVT = 1, FLAT = 2 };
 
     // The tree is the caller's and must outlive the set.
     explicit IndexSet(OctTree& tree);

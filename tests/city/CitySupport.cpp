@@ -43,14 +43,14 @@ void writeFile(const std::string& path, const std::string& content) {
 
 TestDraws TestDraws::fromSeed(unsigned int fixedSeed) {
     TestDraws draws;
-    draws.kind = Kind::fixedSeed;
+    draws.kind = FIXED_SEED;
     draws.fixedSeed = fixedSeed;
     return draws;
 }
 
 TestDraws TestDraws::scripted(std::vector<int> script, int fallback) {
     TestDraws draws;
-    draws.kind = Kind::script;
+    draws.kind = SCRIPT;
     draws.script = std::move(script);
     draws.fallback = fallback;
     return draws;
@@ -58,14 +58,14 @@ TestDraws TestDraws::scripted(std::vector<int> script, int fallback) {
 
 void TestDraws::seed(unsigned int seed) {
     seedAsked = seed;
-    if (kind != Kind::script) {
-        LayoutDraws::seed(kind == Kind::fixedSeed ? fixedSeed : seed);
+    if (kind != SCRIPT) {
+        LayoutDraws::seed(kind == FIXED_SEED ? fixedSeed : seed);
     }
 }
 
 int TestDraws::draw() {
     const size_t k = values.size();
-    if (kind == Kind::script) {
+    if (kind == SCRIPT) {
         values.push_back(k < script.size() ? script[k] : fallback);
     } else {
         values.push_back(LayoutDraws::draw());

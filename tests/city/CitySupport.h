@@ -39,8 +39,8 @@ public:
     long long seedAsked = -1;
 
 private:
-    enum class Kind { standard, fixedSeed, script };
-    Kind kind = Kind::standard;
+    enum Kind { STANDARD, FIXED_SEED, SCRIPT };
+    Kind kind = STANDARD;
     unsigned int fixedSeed = 0;
     std::vector<int> script;
     int fallback = 0;

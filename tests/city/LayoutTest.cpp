@@ -142,12 +142,12 @@ TEST(StreetRuns, StayInsideAndApartOverManySeeds) {
         for (int j = 0; j < layoutSize; ++j) {
             int i = 0;
             while (i < layoutSize) {
-                if (g[i][j] != cellStreet) {
+                if (g[i][j] != CELL_STREET) {
                     ++i;
                     continue;
                 }
                 const int start = i;
-                while (i < layoutSize && g[i][j] == cellStreet) {
+                while (i < layoutSize && g[i][j] == CELL_STREET) {
                     ++i;
                 }
                 SCOPED_TRACE("seed " + std::to_string(seed) + " row " + std::to_string(j));
@@ -156,7 +156,7 @@ TEST(StreetRuns, StayInsideAndApartOverManySeeds) {
                 EXPECT_GE(i - start, 2);
                 EXPECT_LE(i - 1, 10);
                 for (int k = start; k < i; ++k) {
-                    EXPECT_NE(g[k][j + 1], cellStreet);
+                    EXPECT_NE(g[k][j + 1], CELL_STREET);
                 }
             }
         }

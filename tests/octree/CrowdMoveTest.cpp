@@ -51,7 +51,7 @@ public:
 
 TEST(OctTreeRemoveWalk, CrowdOverTheCityMovesAsByFourCalls) {
     TwoWays trees;
-    Movers crowd(400, 3, cityBoxes(5), Release::crowded);
+    Movers crowd(400, 3, cityBoxes(5), RELEASE_CROWDED);
     crowd.fileAll(trees, cityBoxes(5));
     const int filedNodes = trees.moved.treeNodes;
     std::vector<bool> outcomes;

@@ -72,56 +72,56 @@ struct Damage {
     const char* invariant;
     // The node damaged: an inner node or a leaf from depth 2 down, or a leaf
     // sharing a box with another.
-    enum { inner, leaf, sharing } where;
+    enum { INNER, LEAF, SHARING } where;
     std::function<void(OctTree& node, GridTree& tree)> damage;
 };
 
 TEST(OctTreeValidate, EachDamageIsNamedWithItsNode) {
     const Damage damages[] = {
-        {"the copy of the region or centre differs from the octants", Damage::inner,
+        {"the copy of the region or centre differs from the octants", Damage::INNER,
          [](OctTree& node, GridTree&) { OctTreeTestAccess::centre(node)[1] += 0.25f; }},
-        {"the copy of the region or centre differs from the octants", Damage::leaf,
+        {"the copy of the region or centre differs from the octants", Damage::LEAF,
          [](OctTree& node, GridTree&) { OctTreeTestAccess::regionMax(node)[2] = 0; }},
-        {"the lane after the region's copy is not 0", Damage::leaf,
+        {"the lane after the region's copy is not 0", Damage::LEAF,
          [](OctTree& node, GridTree&) { OctTreeTestAccess::unusedLane(node) = 1; }},
-        {"children differ from the child block", Damage::inner,
+        {"children differ from the child block", Damage::INNER,
          [](OctTree& node, GridTree&) { OctTreeTestAccess::childBlock(node) = nullptr; }},
-        {"children differ from the child block", Damage::inner,
+        {"children differ from the child block", Damage::INNER,
          [](OctTree& node, GridTree&) { node.children[3] = node.children[4]; }},
-        {"octants are not the halves of the node's region", Damage::leaf,
+        {"octants are not the halves of the node's region", Damage::LEAF,
          [](OctTree& node, GridTree&) { node.octants[5].getMin()[0] += 0.25f; }},
-        {"a child's region is not its parent's octant", Damage::leaf,
+        {"a child's region is not its parent's octant", Damage::LEAF,
          [](OctTree& node, GridTree&) {
              for (SbBox3f& octant : node.octants) {
                  octant.setBounds(octant.getMin() + SbVec3f(1, 0, 0),
                                   octant.getMax() + SbVec3f(1, 0, 0));
              }
          }},
-        {"parent, depth, capacity or maxDepth not taken from the parent", Damage::leaf,
+        {"parent, depth, capacity or maxDepth not taken from the parent", Damage::LEAF,
          [](OctTree& node, GridTree&) { node.maxDepth = 999; }},
-        {"objectCount differs from the list's length", Damage::leaf,
+        {"objectCount differs from the list's length", Damage::LEAF,
          [](OctTree& node, GridTree&) { ++node.objectCount; }},
-        {"a record outside the leaf it is filed in", Damage::leaf,
+        {"a record outside the leaf it is filed in", Damage::LEAF,
          [](OctTree& node, GridTree& tree) {
              tree.boxes.emplace_back(-3, -3, -3, -2, -2, -2);
              node.objects.append(CollisionObject(0, 0, 0, &tree.boxes.back()));
              ++node.objectCount;
          }},
-        {"a leaf the box overlaps lacks its copy", Damage::sharing,
+        {"a leaf the box overlaps lacks its copy", Damage::SHARING,
          [](OctTree& node, GridTree&) {
              node.objects.removeFast(0);
              --node.objectCount;
          }},
-        {"the root's count of nodes differs from the nodes in the tree", Damage::leaf,
+        {"the root's count of nodes differs from the nodes in the tree", Damage::LEAF,
          [](OctTree&, GridTree& tree) { tree.root.treeNodes += 8; }},
-        {"the root counts fewer records filed than the tree holds", Damage::leaf,
+        {"the root counts fewer records filed than the tree holds", Damage::LEAF,
          [](OctTree&, GridTree& tree) { tree.root.recordsFiled -= 1; }},
     };
     for (const Damage& damage : damages) {
         GridTree tree;
         ASSERT_EQ(tree.root.brokenInvariant(), "");
-        OctTree& node = damage.where == Damage::sharing ? tree.sharingLeaf()
-                                                        : tree.deep(damage.where == Damage::inner);
+        OctTree& node = damage.where == Damage::SHARING ? tree.sharingLeaf()
+                                                        : tree.deep(damage.where == Damage::INNER);
         damage.damage(node, tree);
         const std::string broken = tree.root.brokenInvariant();
         EXPECT_EQ(broken.find(damage.invariant), 0u) << broken;

@@ -32,7 +32,7 @@ Parsed parse(std::initializer_list<const char*> arguments) {
 
 TEST(OptionsTest, GoodValuesUpToBothLimits) {
     Parsed none = parse({});
-    EXPECT_EQ(none.action, OptionsAction::run);
+    EXPECT_EQ(none.action, OPTIONS_RUN);
     EXPECT_EQ(none.options.seed, -1) << "without --seed the process id seeds";
     EXPECT_EQ(none.options.craft, 10);
     EXPECT_FALSE(none.options.octreeCost);
@@ -40,46 +40,46 @@ TEST(OptionsTest, GoodValuesUpToBothLimits) {
     EXPECT_FALSE(none.options.cameraTrace);
 
     Parsed octreeCost = parse({"--craft", "3", "--octree-cost"});
-    EXPECT_EQ(octreeCost.action, OptionsAction::run) << octreeCost.message;
+    EXPECT_EQ(octreeCost.action, OPTIONS_RUN) << octreeCost.message;
     EXPECT_TRUE(octreeCost.options.octreeCost);
     EXPECT_EQ(octreeCost.options.craft, 3);
 
-    EXPECT_EQ(none.options.index, IndexSet::octreeNumber);
+    EXPECT_EQ(none.options.index, IndexSet::OCTREE);
     for (const char* name : {"octree", "dbvt", "flat"}) {
         Parsed chosen = parse({"--index", name, "--index-cost"});
-        EXPECT_EQ(chosen.action, OptionsAction::run) << chosen.message;
+        EXPECT_EQ(chosen.action, OPTIONS_RUN) << chosen.message;
         EXPECT_STREQ(IndexSet::nameOf(chosen.options.index), name);
         EXPECT_TRUE(chosen.options.octreeCost) << "--index-cost is --octree-cost's new name";
     }
 
     Parsed diagnostics = parse({"--camera-trace", "--frame-stats"});
-    EXPECT_EQ(diagnostics.action, OptionsAction::run) << diagnostics.message;
+    EXPECT_EQ(diagnostics.action, OPTIONS_RUN) << diagnostics.message;
     EXPECT_TRUE(diagnostics.options.frameStats);
     EXPECT_TRUE(diagnostics.options.cameraTrace);
     EXPECT_FALSE(diagnostics.options.octreeCost);
 
     Parsed low = parse({"--seed", "0", "--craft", "0"});
-    EXPECT_EQ(low.action, OptionsAction::run) << low.message;
+    EXPECT_EQ(low.action, OPTIONS_RUN) << low.message;
     EXPECT_EQ(low.options.seed, 0);
     EXPECT_EQ(low.options.craft, 0);
 
     Parsed high = parse({"--seed=2147483647", "--craft=10000"});
-    EXPECT_EQ(high.action, OptionsAction::run) << high.message;
+    EXPECT_EQ(high.action, OPTIONS_RUN) << high.message;
     EXPECT_EQ(high.options.seed, 2147483647);
     EXPECT_EQ(high.options.craft, 10000);
 
     Parsed later = parse({"--craft", "500", "--seed", "7", "--seed", "0042"});
-    EXPECT_EQ(later.action, OptionsAction::run) << later.message;
+    EXPECT_EQ(later.action, OPTIONS_RUN) << later.message;
     EXPECT_EQ(later.options.seed, 42) << "the last of a repeated option counts";
     EXPECT_EQ(later.options.craft, 500);
 }
 
 TEST(OptionsTest, HelpWinsWhenItComesFirst) {
-    EXPECT_EQ(parse({"--help"}).action, OptionsAction::showHelp);
-    EXPECT_EQ(parse({"-h"}).action, OptionsAction::showHelp);
-    EXPECT_EQ(parse({"-hx"}).action, OptionsAction::showHelp);
-    EXPECT_EQ(parse({"--seed", "3", "-h", "--bogus"}).action, OptionsAction::showHelp);
-    EXPECT_EQ(parse({"--bogus", "--help"}).action, OptionsAction::fail);
+    EXPECT_EQ(parse({"--help"}).action, OPTIONS_SHOW_HELP);
+    EXPECT_EQ(parse({"-h"}).action, OPTIONS_SHOW_HELP);
+    EXPECT_EQ(parse({"-hx"}).action, OPTIONS_SHOW_HELP);
+    EXPECT_EQ(parse({"--seed", "3", "-h", "--bogus"}).action, OPTIONS_SHOW_HELP);
+    EXPECT_EQ(parse({"--bogus", "--help"}).action, OPTIONS_FAIL);
 }
 
 // Each kind of bad command line fails with one line that names what is wrong
@@ -131,7 +131,7 @@ TEST(OptionsTest, BadCommandLinesFailWithOneLine) {
             line += std::string(argument) + " ";
         }
         SCOPED_TRACE("arguments: " + line);
-        EXPECT_EQ(parsed.action, OptionsAction::fail);
+        EXPECT_EQ(parsed.action, OPTIONS_FAIL);
         EXPECT_NE(parsed.message.find(c.named), std::string::npos) << parsed.message;
         EXPECT_NE(parsed.message.find("--help"), std::string::npos) << parsed.message;
         EXPECT_EQ(parsed.message.find('\n'), std::string::npos) << parsed.message;

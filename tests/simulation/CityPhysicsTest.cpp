@@ -73,7 +73,7 @@ TEST(CityPhysicsTest, MoversStayApartStayFiledOnceComeToRestAndUseNoMoreMemory) 
     // fixed city: in some cities two craft start inside each other and hold
     // each other up for good, which says nothing about the step.
     ASSERT_EQ(chdir(BRENNOC_DATA_DIR), 0);
-    SeededWorld world(7, 10, IndexSet::octreeNumber);
+    SeededWorld world(7, 10, IndexSet::OCTREE);
     const SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
     ASSERT_EQ(craft.getLength(), 10);
     for (int i = 0; i < craft.getLength(); i += 2) {
@@ -141,11 +141,11 @@ TEST(CityPhysicsTest, AThousandCraftStartApartAndFly) {
     ASSERT_EQ(chdir(BRENNOC_DATA_DIR), 0);
     int children = 0;
     {
-        SeededWorld none(7, 0, IndexSet::octreeNumber);
+        SeededWorld none(7, 0, IndexSet::OCTREE);
         children = none.scene()->getNumChildren();
     }
     const int count = 1000;
-    SeededWorld world(7, count, IndexSet::octreeNumber);
+    SeededWorld world(7, count, IndexSet::OCTREE);
     SoSeparator* root = world.scene();
     // One node draws them all.
     ASSERT_EQ(root->getNumChildren(), children + 1);

@@ -73,9 +73,9 @@ TEST_F(IndexAgreement, EveryIndexFliesTheSameWorldToTheSamePositions) {
     for (const World& world : worlds) {
         const int seed = world.seed;
         unsigned long refused = 0;
-        const Flight octree = fly(world, IndexSet::octreeNumber, refused);
+        const Flight octree = fly(world, IndexSet::OCTREE, refused);
         EXPECT_GT(refused, 100u) << "seed " << seed << ": too few collisions to tell";
-        for (int index : {IndexSet::dbvtNumber, IndexSet::flatNumber}) {
+        for (int index : {IndexSet::DBVT, IndexSet::FLAT}) {
             unsigned long refusedHere = 0;
             const Flight other = fly(world, index, refusedHere);
             ASSERT_EQ(other.size(), octree.size());
@@ -90,8 +90,8 @@ TEST_F(IndexAgreement, EveryIndexFliesTheSameWorldToTheSamePositions) {
 
 TEST_F(IndexAgreement, SwitchingInMidFlightChangesNoMove) {
     unsigned long refused = 0, refusedSwitching = 0;
-    const Flight octree = fly(worlds[0], IndexSet::octreeNumber, refused);
-    const Flight switching = fly(worlds[0], IndexSet::octreeNumber, refusedSwitching, 37);
+    const Flight octree = fly(worlds[0], IndexSet::OCTREE, refused);
+    const Flight switching = fly(worlds[0], IndexSet::OCTREE, refusedSwitching, 37);
     ASSERT_EQ(switching.size(), octree.size());
     for (std::size_t n = 0; n < octree.size(); ++n) {
         ASSERT_TRUE(identical(switching[n], octree[n])) << "apart after step " << n + 1;

@@ -103,14 +103,14 @@ TEST_F(IndexTest, ChoosingMovesEveryThingOnceAndLeavesTheOldEmpty) {
     for (const auto& entry : start) {
         ASSERT_EQ(entry.second, 1) << "collect gives each thing once";
     }
-    for (int number : {IndexSet::dbvtNumber, IndexSet::flatNumber, IndexSet::octreeNumber}) {
+    for (int number : {IndexSet::DBVT, IndexSet::FLAT, IndexSet::OCTREE}) {
         const CollisionIndex& before = set.active();
         EXPECT_EQ(set.cycle(), static_cast<int>(city.size()));
         EXPECT_EQ(set.activeNumber(), number);
         EXPECT_TRUE(held(before).empty()) << before.name();
         EXPECT_EQ(held(set.active()), start) << set.active().name();
     }
-    EXPECT_EQ(set.choose(IndexSet::octreeNumber), 0) << "choosing the active one moves nothing";
+    EXPECT_EQ(set.choose(IndexSet::OCTREE), 0) << "choosing the active one moves nothing";
 }
 
 TEST_F(IndexTest, ARefusedMoveFilesTheMoverBackAndAnAcceptedOneUnderItsNewBox) {

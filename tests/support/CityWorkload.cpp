@@ -180,7 +180,7 @@ Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city, Rele
     Draws draws(seed);
     while (static_cast<int>(movers.size()) < count) {
         Mover mover;
-        if (release == Release::crowded) {
+        if (release == RELEASE_CROWDED) {
             mover.position = releasePosition(draws);
         } else {
             for (int axis = 0; axis < 3; ++axis) {
@@ -190,10 +190,10 @@ Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city, Rele
         }
         mover.velocity.setValue(0, 0, 0);
         mover.current = 0;
-        mover.boxes[0] = release == Release::crowded ? releaseBox(mover.position)
+        mover.boxes[0] = release == RELEASE_CROWDED ? releaseBox(mover.position)
                                                      : SbBox3f(mover.position - craftHalfExtent,
                                                                mover.position + craftHalfExtent);
-        if (release == Release::crowded || !overlapsAny(mover.boxes[0], city, movers)) {
+        if (release == RELEASE_CROWDED || !overlapsAny(mover.boxes[0], city, movers)) {
             movers.push_back(mover);
         }
     }

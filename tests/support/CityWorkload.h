@@ -67,14 +67,14 @@ struct Mover {
 };
 
 // Where movers start.
-enum class Release {
+enum Release {
     // Where their boxes overlap nothing: neither the city nor each other, so
     // that a collision is always one of the tried box.
-    spread,
+    RELEASE_SPREAD,
     // As the flying-object builder releases craft: x and z in [0, 25), y in
     // [-10, -7), wherever the draws fall, inside other movers or buildings,
     // with the craft's box at release.
-    crowded,
+    RELEASE_CROWDED,
 };
 
 // Movers of the craft's size wandering over the city, moved through any
@@ -82,7 +82,7 @@ enum class Release {
 class Movers {
 public:
     Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city,
-           Release release = Release::spread);
+           Release release = RELEASE_SPREAD);
 
     // Files the city and every mover, and tells the index so.
     void fileAll(CollisionIndex& index, const std::vector<SbBox3f*>& city);
