@@ -9,7 +9,7 @@
 #include <xmmintrin.h>
 #endif
 
-#include "octree/OctTreeChangeCheck.h"
+#include "octree/internal/OctTreeChangeCheck.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "octree/OctTree.h"
-#include "octree/OctTreeChangeCheck.h"
+#include "octree/internal/OctTreeChangeCheck.h"
 
 // What filing a tried record would do, worked out before anything changes,
 // on the tree as it is with the mover's filed record taken out.

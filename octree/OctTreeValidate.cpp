@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "octree/OctTree.h"
-#include "octree/OctTreeChangeCheck.h"
+#include "octree/internal/OctTreeChangeCheck.h"
 
 namespace {
 

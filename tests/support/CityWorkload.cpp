@@ -191,8 +191,8 @@ Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city, Rele
         mover.velocity.setValue(0, 0, 0);
         mover.current = 0;
         mover.boxes[0] = release == RELEASE_CROWDED ? releaseBox(mover.position)
-                                                     : SbBox3f(mover.position - craftHalfExtent,
-                                                               mover.position + craftHalfExtent);
+                                                    : SbBox3f(mover.position - craftHalfExtent,
+                                                              mover.position + craftHalfExtent);
         if (release == RELEASE_CROWDED || !overlapsAny(mover.boxes[0], city, movers)) {
             movers.push_back(mover);
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-// For the octree's own sources only.
+// For the octree's own sources only (internal/: no user of the library sees it).
 
 #include <vector>
 
