@@ -4,6 +4,7 @@ there was; nothing is printed. And with a thousand craft, the frame
 statistics give the flat list's mean cost inside the index several times the
 octree's, each measured over the steps it was active."""
 
+import os
 import re
 import time
 
@@ -81,6 +82,11 @@ def flat_costs_more_with_many_craft(xvfb):
     check(octree_steps >= 20 and flat_steps >= 20,
           "the octree and the flat list were each active for 20 steps or more (%d, %d)"
           % (octree_steps, flat_steps))
+    if os.environ.get("BRENNOC_OCTREE_VALIDATES"):
+        # The octree checks its invariants after every change in this build.
+        print("ok: costs not compared, the octree validates itself here "
+              "(%.0f us flat against %.0f us octree)" % (flat, octree))
+        return
     check(flat >= 3 * octree,
           "with 1000 craft the flat list takes several times the octree's time a step: "
           "%.0f us against %.0f us" % (flat, octree))
