@@ -2,6 +2,7 @@
 
 #include <Inventor/SbBox3f.h>
 
+#include <unordered_set>
 #include <vector>
 
 #include "octree/CollisionObject.h"
@@ -50,4 +51,21 @@ public:
     // Appends one record of every filed thing (one per box), in an order that
     // depends only on the index's contents and history.
     virtual void collect(std::vector<CollisionObject>& records) const = 0;
+};
+
+// What collect appends through: each record offered whose box was not met
+// before, so that records sharing a box go in once, as the first met.
+class RecordsOncePerBox {
+public:
+    explicit RecordsOncePerBox(std::vector<CollisionObject>& records) : records(records) {}
+
+    void offer(const CollisionObject& record) {
+        if (seen.insert(record.box).second) {
+            records.push_back(record);
+        }
+    }
+
+private:
+    std::vector<CollisionObject>& records;
+    std::unordered_set<const SbBox3f*> seen;
 };

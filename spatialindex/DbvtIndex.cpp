@@ -146,11 +146,9 @@ void DbvtIndex::moveBack(const CollisionObject& from, const CollisionObject& to)
 }
 
 void DbvtIndex::collect(std::vector<CollisionObject>& records) const {
-    std::unordered_map<const SbBox3f*, bool> seen;
+    RecordsOncePerBox collected(records);
     for (const std::unique_ptr<Entry>& entry : entries) {
-        if (seen.emplace(entry->record.box, true).second) {
-            records.push_back(entry->record);
-        }
+        collected.offer(entry->record);
     }
 }
 

@@ -1,7 +1,5 @@
 #include "spatialindex/FlatIndex.h"
 
-#include <unordered_set>
-
 #include "octree/OctTree.h"
 #include "spatialindex/Region.h"
 
@@ -43,10 +41,8 @@ bool FlatIndex::insertAndCheck(const CollisionObject& record) {
 }
 
 void FlatIndex::collect(std::vector<CollisionObject>& out) const {
-    std::unordered_set<const SbBox3f*> seen;
+    RecordsOncePerBox collected(out);
     for (const CollisionObject& record : records) {
-        if (seen.insert(record.box).second) {
-            out.push_back(record);
-        }
+        collected.offer(record);
     }
 }

@@ -1,23 +1,13 @@
 #include "spatialindex/OctTreeIndex.h"
 
-#include <unordered_set>
-
 #include "octree/OctTree.h"
 
 namespace {
 
-struct Collecting {
-    std::vector<CollisionObject>& records;
-    std::unordered_set<const SbBox3f*> seen;
-};
-
 void collectLeaf(void* data, const OctTree& leaf, const SbBox3f&) {
-    Collecting& collecting = *static_cast<Collecting*>(data);
+    RecordsOncePerBox& collected = *static_cast<RecordsOncePerBox*>(data);
     for (int i = 0; i < leaf.objectCount; ++i) {
-        const CollisionObject& record = leaf.objects[i];
-        if (collecting.seen.insert(record.box).second) {
-            collecting.records.push_back(record);
-        }
+        collected.offer(leaf.objects[i]);
     }
 }
 
@@ -40,6 +30,6 @@ bool OctTreeIndex::tryMove(const CollisionObject& filed, const CollisionObject& 
 }
 
 void OctTreeIndex::collect(std::vector<CollisionObject>& records) const {
-    Collecting collecting{records, {}};
-    tree.walkLeaves(collectLeaf, &collecting);
+    RecordsOncePerBox collected(records);
+    tree.walkLeaves(collectLeaf, &collected);
 }
