@@ -63,6 +63,7 @@ void BM_OverlayFrame(benchmark::State& state) {
         auto start = std::chrono::steady_clock::now();
         moveFlyingObjects(1.0f, session);
         moveCamera(1.0f, session);
+        cityBuilder.showFlyingObjects();
         stepSeconds += secondsSince(start);
 
         now += SbTime(0.02);

@@ -28,7 +28,8 @@ public:
 
     // Feeds one sample: rescales if needed, refreshes the labels, paints one
     // row and scrolls the graph by one sample. The sample's time is the time
-    // of day now, or the one given (seconds, as SbTime gives them).
+    // of day when it is stored, after any rescale, or the one given (seconds,
+    // as SbTime gives them).
     void addValue(float value);
     void addValue(float value, double timeOfDay);
 
@@ -53,6 +54,10 @@ protected:
 private:
     // The tests' door to the private record.
     friend struct PerfGraphProbe;
+
+    // addValue's work; a null timeOfDay reads the clock when the sample is
+    // stored.
+    void addSample(float value, const double* timeOfDay);
 
     PerfGraphData* data;
 

@@ -52,10 +52,14 @@ float niceCeiling(float x) {
 }
 
 void SoPerfGraph::addValue(float value) {
-    addValue(value, SbTime::getTimeOfDay().getValue());
+    addSample(value, nullptr);
 }
 
-void SoPerfGraph::addValue(float value, double now) {
+void SoPerfGraph::addValue(float value, double timeOfDay) {
+    addSample(value, &timeOfDay);
+}
+
+void SoPerfGraph::addSample(float value, const double* timeOfDay) {
     // A NaN would become the maximum, the scale and the average for good.
     if (std::isnan(value)) {
         return;
@@ -93,6 +97,8 @@ void SoPerfGraph::addValue(float value, double now) {
         }
     }
 
+    // A rescale repaints the whole image; the sample's time is read after it.
+    const double now = timeOfDay ? *timeOfDay : SbTime::getTimeOfDay().getValue();
     d.values[d.startIndex] = value;
     d.times[d.startIndex] = now;
 

@@ -5,7 +5,7 @@
 # runs of --seed 7 on a virtual display, each index active from the start and
 # physics on for a while. Beside them the scaling benchmark's time per step at
 # as many movers, read from bench/results/scaling.csv (scripts/scaling.sh).
-# Writes bench/results/index_costs.csv and prints the README's table.
+# Writes bench/results/index_costs.csv and prints the table in docs/performance.md.
 # Usage: scripts/index-costs.sh [seconds with physics on, default 20]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -159,8 +159,6 @@ void moveFlyingObjects(float frameFactor, Session& session) {
         }
         advanceOrbitPhase();
     }
-    // A swarm's craft have no transform node each: the swarm is shown once.
-    cityBuilder.showFlyingObjects();
 }
 
 void rebuildCameraObject(CollisionIndex& index) {

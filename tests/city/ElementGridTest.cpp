@@ -7,7 +7,7 @@
 
 #include <new>
 
-#include "CitySupport.h"
+#include "tests/city/CitySupport.h"
 #include "city/CityElement.h"
 #include "city/ElementGrid.h"
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "CitySupport.h"
+#include "tests/city/CitySupport.h"
 #include "city/CityBuilder.h"
 #include "city/CityElement.h"
 #include "city/CityLayout.h"

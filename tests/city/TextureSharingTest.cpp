@@ -3,7 +3,7 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <gtest/gtest.h>
 
-#include "CitySupport.h"
+#include "tests/city/CitySupport.h"
 #include "city/CityElement.h"
 #include "city/TextureSharing.h"
 

@@ -75,7 +75,7 @@ TEST_F(EnvironmentTest, RootGainsTheSevenNodesInOrderAndEveryImageIsRead) {
 
 TEST_F(EnvironmentTest, GroundSlabCollidesOnlyWithWhatReachesPastTheGroundPlane) {
     builder.buildEnvironment(root, filing);
-    const std::vector<const SbBox3f*> boxes = boxesInTree(tree);
+    const std::vector<SbBox3f*> boxes = boxesInTree(tree);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0]->getMin(), SbVec3f(-500, 0, -500));
     EXPECT_EQ(boxes[0]->getMax(), SbVec3f(500, 0.001f, 500));

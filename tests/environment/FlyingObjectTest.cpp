@@ -71,7 +71,8 @@ TEST_F(FlyingObjectTest, TenCraftDrawSixTimesEachAndAreFiledAndListedInOrder) {
 
     ASSERT_EQ(root->getNumChildren(), 10);
     ASSERT_EQ(builder.flyingObjects.getLength(), 10);
-    const std::vector<const SbBox3f*> boxes = boxesInTree(tree);
+    std::vector<SbBox3f*> boxes = boxesInTree(tree);
+    std::sort(boxes.begin(), boxes.end());
     ASSERT_EQ(boxes.size(), 10u);
     for (int i = 0; i < 10; ++i) {
         const CollisionObject& record = *builder.flyingObjects[i];
@@ -236,7 +237,7 @@ TEST_F(FlyingObjectTest, NodesBelongToTheGroupAndRecordsOutliveTheBuilder) {
         record = local.flyingObjects[0];
         delete local.grid;
     }
-    const std::vector<const SbBox3f*> boxes = boxesInTree(tree);
+    const std::vector<SbBox3f*> boxes = boxesInTree(tree);
     ASSERT_EQ(boxes.size(), 1u);
     ASSERT_EQ(record->box, boxes[0]) << "the record was freed with the builder";
     EXPECT_EQ(record->owner->orbitRadius, 5);
