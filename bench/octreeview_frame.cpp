@@ -50,7 +50,7 @@ void BM_OverlayFrame(benchmark::State& state) {
     builder.generateCity(filing);
     cityBuilder.createFlyingObjects(2, craftCount, root, filing);
 
-    OctTreeView view(octree);
+    OctTreeView view(&indexes);
     view.setOn(true);
     Session session;
     session.indexes = &indexes;

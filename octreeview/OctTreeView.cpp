@@ -21,7 +21,6 @@
 #include <cstdio>
 
 #include "octree/CollisionObject.h"
-#include "octree/OctTree.h"
 #include "spatialindex/IndexSet.h"
 
 namespace {
@@ -100,17 +99,16 @@ const int OctTreeView::boxIndices[boxIndexCount] = {0,  1, 3, 2,  0, 4, 5,  7, 6
                                                     -1, 1, 5, -1, 3, 7, -1, 2, 6, -1};
 
 OctTreeView::OctTreeView(const IndexSet* indexes)
-    : OctTreeView(static_cast<const OctTree*>(nullptr)) {
+    : OctTreeView(static_cast<const CollisionIndex*>(nullptr)) {
     this->indexes = indexes;
 }
 
-OctTreeView::OctTreeView(const OctTree* tree)
+OctTreeView::OctTreeView(const CollisionIndex* index)
     : seed(0),
-      tree(tree),
+      index(index),
       indexes(nullptr),
-      indexShown(-1),
-      checksRead(0),
-      testsRead(0),
+      indexShown(nullptr),
+      kindShown(INDEX_CELL),
       treeMayHaveChanged(true),
       leafRebuildCount(0),
       triedSinceUpdate(0),
@@ -141,7 +139,7 @@ OctTreeView::OctTreeView(const OctTree* tree)
         leafLines[c] = newLineSet();
         leafPart->addChild(leafLines[c]);
     }
-    setColours(IndexSet::OCTREE);
+    setColours(kindShown);
 
     SoSeparator* refusedPart = new SoSeparator;
     overlay->addChild(refusedPart);
@@ -227,7 +225,7 @@ void OctTreeView::moveTried(const CollisionObject& tried, bool refused) {
 
 void OctTreeView::update(const SbTime& now) {
     countMoves(now);
-    if (treeMayHaveChanged || shownIndex() != indexShown) {
+    if (treeMayHaveChanged || &shownIndex() != indexShown) {
         treeMayHaveChanged = false;
         readTree();
     }
@@ -235,94 +233,70 @@ void OctTreeView::update(const SbTime& now) {
     updateText();
 }
 
-int OctTreeView::shownIndex() const {
-    return indexes ? indexes->activeNumber() : IndexSet::OCTREE;
+const CollisionIndex& OctTreeView::shownIndex() const {
+    return indexes ? indexes->active() : *index;
 }
 
-void OctTreeView::setColours(int index) {
+void OctTreeView::setColours(IndexBoxKind kind) {
     for (int c = 0; c < lineClasses; ++c) {
         SbColor colour = recordColour;
-        if (index == IndexSet::OCTREE) {
+        if (kind == INDEX_CELL) {
             colour = countColours[std::min(c, countClasses - 1)];
-        } else if (index == IndexSet::DBVT) {
+        } else if (kind == INDEX_NODE || kind == INDEX_NODE_LEAF) {
             colour = c < depthClasses ? depthColours[c] : dbvtLeafColour;
         }
         leafColours[c]->rgb = colour;
     }
 }
 
-void OctTreeView::visitLeaf(void* view, const OctTree& leaf, const SbBox3f& region) {
+void OctTreeView::visitBox(void* view, const SbBox3f& box, IndexBoxKind kind, int level) {
     OctTreeView* self = static_cast<OctTreeView*>(view);
-    Numbers& counting = self->counting;
-    if (leaf.depth > counting.deepest) {
-        counting.deepest = leaf.depth;
-    }
-    if (leaf.objectCount > 0) {
-        counting.records += leaf.objectCount;
-        ++counting.leaves;
-        self->reading.push_back(
-            Leaf{region.getMin(), region.getMax(), std::min(leaf.objectCount, countClasses) - 1});
-    }
+    self->reading.push_back(Leaf{box.getMin(), box.getMax(), level});
+    self->readingKinds.push_back(kind);
 }
 
-void OctTreeView::visitNode(void* view, const SbBox3f& box, int depth, bool leaf) {
-    OctTreeView* self = static_cast<OctTreeView*>(view);
-    // Depth bands spread over the tree's height; the deepest inner nodes
-    // take the last band.
-    const int height = std::max(self->counting.deepest, 1);
-    const int band = std::min(depth * depthClasses / height, depthClasses - 1);
-    self->reading.push_back(Leaf{box.getMin(), box.getMax(), leaf ? depthClasses : band});
-}
-
-void OctTreeView::readOctree(const OctTree& octree) {
-    counting.nodes = octree.walkLeaves(visitLeaf, this);
-}
-
-void OctTreeView::readDbvt() {
-    const DbvtIndex& dbvt = indexes->dbvt;
-    counting.nodes = dbvt.nodeCount();
-    counting.leaves = dbvt.leafCount();
-    counting.deepest = dbvt.height();
-    dbvt.walkNodes(visitNode, this);
-}
-
-void OctTreeView::readFlat() {
-    const FlatIndex& flat = indexes->flat;
-    counting.records = static_cast<int>(flat.filed().size());
-    for (const CollisionObject& record : flat.filed()) {
-        reading.push_back(Leaf{record.box->getMin(), record.box->getMax(), 0});
+int OctTreeView::colourClassOf(IndexBoxKind kind, int level, int height) {
+    switch (kind) {
+        case INDEX_CELL:
+            return std::min(level, countClasses) - 1;
+        case INDEX_NODE: {
+            // Depth bands spread over the tree's height; the deepest inner
+            // nodes take the last band.
+            const int band = level * depthClasses / std::max(height, 1);
+            return std::min(band, depthClasses - 1);
+        }
+        case INDEX_NODE_LEAF:
+            return depthClasses;
+        case INDEX_RECORD:
+            break;
     }
-    // Per move since the previous reading; as before when nothing was tried.
-    counting.testsPerMove = shown.testsPerMove;
-    if (flat.checks() > checksRead) {
-        counting.testsPerMove =
-            double(flat.tests() - testsRead) / double(flat.checks() - checksRead);
-    }
-    checksRead = flat.checks();
-    testsRead = flat.tests();
+    return 0;
 }
 
 void OctTreeView::readTree() {
     reading.clear();
-    counting = Numbers();
-    const int index = shownIndex();
-    if (index == IndexSet::DBVT) {
-        readDbvt();
-    } else if (index == IndexSet::FLAT) {
-        readFlat();
-    } else {
-        readOctree(indexes ? indexes->octree.tree : *tree);
+    readingKinds.clear();
+    const CollisionIndex& index = shownIndex();
+    const IndexNumbers numbers = index.walkBoxes(visitBox, this);
+    for (std::size_t i = 0; i < reading.size(); ++i) {
+        reading[i].colourClass =
+            colourClassOf(readingKinds[i], reading[i].colourClass, numbers.depth);
     }
-    shown.nodes = counting.nodes;
-    shown.records = counting.records;
-    shown.deepest = counting.deepest;
-    shown.leaves = counting.leaves;
-    shown.testsPerMove = counting.testsPerMove;
-    if (index != indexShown) {
-        indexShown = index;
-        setColours(index);
+    shown.nodes = numbers.nodes;
+    shown.records = numbers.records;
+    shown.deepest = numbers.depth;
+    shown.leaves = numbers.leaves;
+    shown.testsPerMove = numbers.testsPerMove;
+    shownFigures = index.describe(numbers);
+    if (&index != indexShown) {
+        indexShown = &index;
         leaves.clear();
         rebuildLeafLines();
+    }
+    // The colours follow the kind of boxes shown; an empty index keeps them.
+    if (!readingKinds.empty() && readingKinds.front() != kindShown) {
+        kindShown = readingKinds.front();
+        setColours(kindShown);
     }
     if (reading != leaves) {
         leaves.swap(reading);
@@ -404,25 +378,15 @@ void OctTreeView::countMoves(const SbTime& now) {
 }
 
 void OctTreeView::updateText() {
-    char figures[120];
-    const int index = shownIndex();
-    if (index == IndexSet::DBVT) {
-        std::snprintf(figures, sizeof figures, "dbvt  nodes %d  height %d  leaves %d", shown.nodes,
-                      shown.deepest, shown.leaves);
-    } else if (index == IndexSet::FLAT) {
-        std::snprintf(figures, sizeof figures, "flat  records %d  tests/move %.0f", shown.records,
-                      shown.testsPerMove);
-    } else {
-        std::snprintf(figures, sizeof figures, "octree  nodes %d  records %d  depth %d  leaves %d",
-                      shown.nodes, shown.records, shown.deepest, shown.leaves);
-    }
+    const std::string figures = std::string(shownIndex().name()) + "  " + shownFigures;
     char accepted[16] = "-";
     if (shown.tried > 0) {
         std::snprintf(accepted, sizeof accepted, "%.1f%%",
                       100.0 * (shown.tried - shown.refused) / shown.tried);
     }
     char line[240];
-    std::snprintf(line, sizeof line, "%s  moves/s %d  refused/s %d  accepted %s  seed %d", figures,
+    std::snprintf(line, sizeof line, "%s  moves/s %d  refused/s %d  accepted %s  seed %d",
+                  figures.c_str(),
                   shown.tried, shown.refused, accepted, seed);
     if (text != line) {
         text = line;

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "spatialindex/CollisionIndex.h"
+
 class CollisionObject;
 class IndexSet;
-class OctTree;
 class SoBaseColor;
 class SoCoordinate3;
 class SoEvent;
@@ -21,17 +22,17 @@ class SoOneShotSensor;
 class SoSensor;
 class SoText2;
 
-// An overlay that shows a collision index at work, drawn over the scene: for
-// the octree the boxes of the leaves that hold records, in a colour by how
-// many records each holds; for the dynamic AABB tree the boxes of its nodes,
-// inner ones coloured by depth and leaves in a colour of their own; for the
-// flat list every record's box. Also the tried box of every move refused, for
-// half a second, and one line naming the index with its numbers. It is off at
-// start and costs nothing while off.
+// An overlay that shows a collision index at work, drawn over the scene: the
+// boxes the index shows of itself (CollisionIndex::walkBoxes), coloured by
+// their kind: cells that hold records (the octree's leaves) by how many each
+// holds, a tree's inner nodes by depth and its leaves in a colour of their
+// own, records' boxes in one colour. Also the tried box of every move refused,
+// for half a second, and one line naming the index with its figures. It is off
+// at start and costs nothing while off.
 class OctTreeView {
 public:
-    // Shows this octree.
-    explicit OctTreeView(const OctTree* tree);
+    // Shows this index, which must outlive the view.
+    explicit OctTreeView(const CollisionIndex* index);
     // Shows whichever of the set's indexes is active.
     explicit OctTreeView(const IndexSet* indexes);
     ~OctTreeView();
@@ -67,10 +68,11 @@ public:
 
     struct Numbers {
         int nodes = 0;
-        int records = 0;  // octree: copies filed (a thing in three leaves counts three times)
-        int deepest = 0;  // octree: depth of the deepest node; dbvt: the tree's height
-        int leaves = 0;   // octree: leaves holding records; dbvt: its leaves
-        double testsPerMove = 0;  // flat: box tests per tried move, lately
+        // As the index gives them (IndexNumbers).
+        int records = 0;
+        int deepest = 0;
+        int leaves = 0;
+        double testsPerMove = 0;
         int tried = 0;            // moves tried in the last second
         int refused = 0;          // of those, refused
     };
@@ -127,35 +129,33 @@ private:
         int refused;
     };
 
-    static void visitLeaf(void* view, const OctTree& leaf, const SbBox3f& region);
-    static void visitNode(void* view, const SbBox3f& box, int depth, bool leaf);
+    static void visitBox(void* view, const SbBox3f& box, IndexBoxKind kind, int level);
+    static int colourClassOf(IndexBoxKind kind, int level, int height);
     static void onSensor(void* view, SoSensor* sensor);
-    // The number in IndexSet of the index shown.
-    int shownIndex() const;
+    // The index shown: the set's active one, or the one given.
+    const CollisionIndex& shownIndex() const;
     void readTree();
-    void readOctree(const OctTree& octree);
-    void readDbvt();
-    void readFlat();
-    void setColours(int index);
+    void setColours(IndexBoxKind kind);
     void rebuildLeafLines();
     void updateFlashes(const SbTime& now);
     void countMoves(const SbTime& now);
     void updateText();
 
-    const OctTree* tree;
+    const CollisionIndex* index;
     const IndexSet* indexes;
-    // The index the lines and colours show, numbered as in IndexSet; -1
-    // before the first reading.
-    int indexShown;
-    // The flat list's counts at the previous reading.
-    unsigned long checksRead;
-    unsigned long testsRead;
+    // The index the lines show, null before the first reading, and the kind
+    // of boxes the colours are for.
+    const CollisionIndex* indexShown;
+    IndexBoxKind kindShown;
+    // The index's figures at the last reading, as it gives them.
+    std::string shownFigures;
     SoSwitch* sceneGraph;
     SoOneShotSensor* sensor;
     bool treeMayHaveChanged;
 
     std::vector<Leaf> leaves;   // shown, in walk order
-    std::vector<Leaf> reading;  // the walk in progress
+    std::vector<Leaf> reading;  // the walk in progress; colourClass holds the level
+    std::vector<IndexBoxKind> readingKinds;
     Numbers shown;
     Numbers counting;
     unsigned long leafRebuildCount;

@@ -17,3 +17,11 @@ bool CollisionIndex::tryMove(const CollisionObject& filed, const CollisionObject
     moveBack(tried, filed);
     return true;
 }
+
+IndexNumbers CollisionIndex::walkBoxes(IndexBoxVisitor, void*) const {
+    return IndexNumbers();
+}
+
+std::string CollisionIndex::describe(const IndexNumbers&) const {
+    return std::string();
+}

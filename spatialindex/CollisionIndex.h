@@ -2,6 +2,7 @@
 
 #include <Inventor/SbBox3f.h>
 
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -21,6 +22,25 @@
 // reached now holds two overlapping records, so where two other records
 // already overlap (craft released inside one another, the camera placed
 // inside a building) it also refuses a record that reaches their leaf.
+// The boxes an index shows of its own structure, for drawing.
+enum IndexBoxKind {
+    INDEX_CELL,       // a region of space holding records (an octree leaf); level: records held
+    INDEX_NODE,       // an inner node of a bounding-volume tree; level: its depth
+    INDEX_NODE_LEAF,  // a leaf of such a tree; level: its depth
+    INDEX_RECORD,     // a filed record's own box; level: 0
+};
+using IndexBoxVisitor = void (*)(void* data, const SbBox3f& box, IndexBoxKind kind, int level);
+
+// An index's figures as a reader such as the overlay shows them; each index
+// fills those it has, the others stay 0.
+struct IndexNumbers {
+    int nodes = 0;            // nodes of its structure
+    int records = 0;          // records held (the octree counts each leaf's copy)
+    int depth = 0;            // the octree: its deepest node's depth; the dbvt: its height
+    int leaves = 0;           // the octree: leaves holding records; the dbvt: all its leaves
+    double testsPerMove = 0;  // the flat list: box tests per tried move since the last walk
+};
+
 class CollisionIndex : public RecordFiling {
 public:
     virtual ~CollisionIndex() = default;
@@ -49,8 +69,17 @@ public:
     // moved over from another index), for an index that rebuilds itself then.
     virtual void filedAll() {}
     // Appends one record of every filed thing (one per box), in an order that
-    // depends only on the index's contents and history.
+    // depends only on the index's contents and history. Visits every record.
     virtual void collect(std::vector<CollisionObject>& records) const = 0;
+
+    // Calls visit for every box of the index's own structure, in an order
+    // that depends only on its contents and history, and returns its figures.
+    // Visits every node: for showing and testing, never for a move. By
+    // default an index shows nothing.
+    virtual IndexNumbers walkBoxes(IndexBoxVisitor visit, void* data) const;
+    // The figures as the overlay's line gives them after the index's name,
+    // such as "nodes 9  records 6  depth 1  leaves 3"; empty by default.
+    virtual std::string describe(const IndexNumbers& numbers) const;
 };
 
 // What collect appends through: each record offered whose box was not met

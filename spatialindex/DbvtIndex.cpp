@@ -1,5 +1,7 @@
 #include "spatialindex/DbvtIndex.h"
 
+#include <cstdio>
+
 #include "octree/OctTree.h"
 #include "spatialindex/Region.h"
 
@@ -32,12 +34,12 @@ struct HalfOpenHit : btBroadphaseAabbCallback {
     bool hit = false;
 };
 
-void walk(const btDbvtNode* node, int depth, DbvtIndex::NodeVisitor visit, void* data) {
+void walk(const btDbvtNode* node, int depth, IndexBoxVisitor visit, void* data) {
     if (node == nullptr) {
         return;
     }
     const SbBox3f box(sbVector(node->volume.Mins()), sbVector(node->volume.Maxs()));
-    visit(data, box, depth, node->isleaf());
+    visit(data, box, node->isleaf() ? INDEX_NODE_LEAF : INDEX_NODE, depth);
     if (node->isinternal()) {
         walk(node->childs[0], depth + 1, visit, data);
         walk(node->childs[1], depth + 1, visit, data);
@@ -160,10 +162,22 @@ void DbvtIndex::filedAll() {
     broadphase.optimize();
 }
 
-void DbvtIndex::walkNodes(NodeVisitor visit, void* data) const {
+IndexNumbers DbvtIndex::walkBoxes(IndexBoxVisitor visit, void* data) const {
     for (const btDbvt& tree : broadphase.m_sets) {
         walk(tree.m_root, 0, visit, data);
     }
+    IndexNumbers numbers;
+    numbers.nodes = nodeCount();
+    numbers.leaves = leafCount();
+    numbers.depth = height();
+    return numbers;
+}
+
+std::string DbvtIndex::describe(const IndexNumbers& numbers) const {
+    char text[80];
+    std::snprintf(text, sizeof text, "nodes %d  height %d  leaves %d", numbers.nodes,
+                  numbers.depth, numbers.leaves);
+    return text;
 }
 
 int DbvtIndex::leafCount() const {

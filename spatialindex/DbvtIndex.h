@@ -38,10 +38,10 @@ public:
     // A full top-down rebuild of the tree.
     void filedAll() override;
 
-    // Calls visit for every node of the broadphase's trees with its (fattened)
-    // box, its depth below its root and whether it is a leaf.
-    using NodeVisitor = void (*)(void* data, const SbBox3f& box, int depth, bool leaf);
-    void walkNodes(NodeVisitor visit, void* data) const;
+    // Every node of the broadphase's trees with its (fattened) box and its
+    // depth below its root, inner nodes and leaves.
+    IndexNumbers walkBoxes(IndexBoxVisitor visit, void* data) const override;
+    std::string describe(const IndexNumbers& numbers) const override;
     int nodeCount() const;
     int leafCount() const;
     // Edges from the root down to the deepest leaf; 0 for an empty tree.

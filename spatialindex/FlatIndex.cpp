@@ -1,5 +1,7 @@
 #include "spatialindex/FlatIndex.h"
 
+#include <cstdio>
+
 #include "octree/OctTree.h"
 #include "spatialindex/Region.h"
 
@@ -45,4 +47,26 @@ void FlatIndex::collect(std::vector<CollisionObject>& out) const {
     for (const CollisionObject& record : records) {
         collected.offer(record);
     }
+}
+
+IndexNumbers FlatIndex::walkBoxes(IndexBoxVisitor visit, void* data) const {
+    IndexNumbers numbers;
+    numbers.records = static_cast<int>(records.size());
+    for (const CollisionObject& record : records) {
+        visit(data, *record.box, INDEX_RECORD, 0);
+    }
+    if (checkCount > checksWalked) {
+        testsPerMoveWalked = double(testCount - testsWalked) / double(checkCount - checksWalked);
+    }
+    checksWalked = checkCount;
+    testsWalked = testCount;
+    numbers.testsPerMove = testsPerMoveWalked;
+    return numbers;
+}
+
+std::string FlatIndex::describe(const IndexNumbers& numbers) const {
+    char text[64];
+    std::snprintf(text, sizeof text, "records %d  tests/move %.0f", numbers.records,
+                  numbers.testsPerMove);
+    return text;
 }

@@ -18,6 +18,11 @@ public:
     // In list order: as filed, a removed record's place taken by the last.
     void collect(std::vector<CollisionObject>& records) const override;
 
+    // Every record's box, in list order; the box tests per check since the
+    // previous walk (as at the previous walk when nothing was checked since).
+    IndexNumbers walkBoxes(IndexBoxVisitor visit, void* data) const override;
+    std::string describe(const IndexNumbers& numbers) const override;
+
     const std::vector<CollisionObject>& filed() const { return records; }
     // Checks made (insertAndCheck calls) and box tests they made, since the start.
     unsigned long checks() const { return checkCount; }
@@ -28,4 +33,8 @@ private:
     std::vector<CollisionObject> records;
     unsigned long checkCount = 0;
     unsigned long testCount = 0;
+    // What the previous walk saw.
+    mutable unsigned long checksWalked = 0;
+    mutable unsigned long testsWalked = 0;
+    mutable double testsPerMoveWalked = 0;
 };

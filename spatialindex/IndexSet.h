@@ -30,14 +30,14 @@ public:
     static const char* nameOf(int number);
     // Makes the numbered index active, moving every filed thing over: each
     // one once, as the active index holds it, none lost. Returns how many.
+    // Visits every record.
     int choose(int number);
     // The next in the order octree, dbvt, flat, octree.
     int cycle() { return choose((chosen + 1) % count); }
 
+private:
     OctTreeIndex octree;
     DbvtIndex dbvt;
     FlatIndex flat;
-
-private:
     int chosen;
 };

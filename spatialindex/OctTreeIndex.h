@@ -19,6 +19,11 @@ public:
     bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
     // In the order of a walk over the leaves, each thing where first met.
     void collect(std::vector<CollisionObject>& records) const override;
+    // Every leaf that holds records, as a cell, in the order of a walk over
+    // the leaves.
+    IndexNumbers walkBoxes(IndexBoxVisitor visit, void* data) const override;
+    std::string describe(const IndexNumbers& numbers) const override;
 
+protected:
     OctTree& tree;
 };

@@ -116,7 +116,8 @@ protected:
     static void SetUpTestSuite() { SoDB::init(); }
 
     OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
-    OctTreeView view{&tree};
+    OctTreeIndex index{tree};
+    OctTreeView view{&index};
 };
 
 TEST_F(OctTreeViewTest, LinesAreTheLeavesHoldingRecordsAfterFilingSplittingAndRemoving) {
@@ -272,7 +273,7 @@ TEST(IndexOverlay, DrawsWhicheverIndexIsActiveWithItsOwnNumbers) {
 
     indexes.cycle();
     view.update(SbTime(1.1));
-    const DbvtIndex& dbvt = indexes.dbvt;
+    const DbvtIndex& dbvt = static_cast<const DbvtIndex&>(indexes.at(IndexSet::DBVT));
     const std::vector<DrawnBox> nodes = drawnLeaves(view);
     ASSERT_EQ(static_cast<int>(nodes.size()), dbvt.nodeCount());
     EXPECT_EQ(std::count_if(

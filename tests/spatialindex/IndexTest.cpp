@@ -30,7 +30,8 @@ class IndexTest : public ::testing::Test {
 protected:
     OctTree tree{cityRootBox()};
     IndexSet set{tree};
-    CollisionIndex* const all[IndexSet::count] = {&set.octree, &set.dbvt, &set.flat};
+    CollisionIndex* const all[IndexSet::count] = {&set.at(IndexSet::OCTREE), &set.at(IndexSet::DBVT),
+                                                    &set.at(IndexSet::FLAT)};
 };
 
 // A city whose boxes only touch and a row of boxes across the region's edge,
@@ -88,9 +89,9 @@ TEST_F(IndexTest, WhereTwoFiledOverlapTheOctreeAloneRefusesAThird) {
         index->insert(recordOf(&first));
         index->insert(recordOf(&second));
     }
-    EXPECT_TRUE(set.octree.insertAndCheck(recordOf(&third)));
-    EXPECT_FALSE(set.dbvt.insertAndCheck(recordOf(&third)));
-    EXPECT_FALSE(set.flat.insertAndCheck(recordOf(&third)));
+    EXPECT_TRUE(set.at(IndexSet::OCTREE).insertAndCheck(recordOf(&third)));
+    EXPECT_FALSE(set.at(IndexSet::DBVT).insertAndCheck(recordOf(&third)));
+    EXPECT_FALSE(set.at(IndexSet::FLAT).insertAndCheck(recordOf(&third)));
 }
 
 TEST_F(IndexTest, ChoosingMovesEveryThingOnceAndLeavesTheOldEmpty) {
@@ -98,7 +99,7 @@ TEST_F(IndexTest, ChoosingMovesEveryThingOnceAndLeavesTheOldEmpty) {
     for (SbBox3f* box : city) {
         set.active().insert(recordOf(box));
     }
-    const std::map<const SbBox3f*, int> start = held(set.octree);
+    const std::map<const SbBox3f*, int> start = held(set.at(IndexSet::OCTREE));
     ASSERT_EQ(start.size(), city.size());
     for (const auto& entry : start) {
         ASSERT_EQ(entry.second, 1) << "collect gives each thing once";
