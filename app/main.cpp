@@ -20,7 +20,7 @@
 #include "city/DataFiles.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
-#include "octreeview/OctTreeView.h"
+#include "indexview/IndexView.h"
 #include "options/Options.h"
 #include "perfgraph/SoPerfGraph.h"
 #include "simulation/Session.h"
@@ -82,13 +82,13 @@ void reportFrameStats(const Session& session) {
     printMachineLine(
         stderr,
         "\nframe stats: passes %lu ticks %lu redraws %lu fps %.2f"
-        " physics-steps %lu physics-fps %.2f physics-us %.1f octree-us %.1f graph-us %.1f"
-        " moves %lu accepted %.2f%%",
+        " physics-steps %lu physics-fps %.2f physics-us %.1f index-us %.1f octree-us %.1f"
+        " graph-us %.1f moves %lu accepted %.2f%%",
         SoWin::passCount(), session.ticks, SoWin::redrawCount(),
         perSecond(session.ticks, session.loopStart, SbTime::getTimeOfDay()), steps,
         perSecond(steps > 0 ? steps - 1 : 0, session.firstPhysicsStep, session.lastPhysicsStep),
         mean(session.physicsMicroseconds, steps), mean(session.indexMicroseconds, steps),
-        mean(session.graphMicroseconds, steps), moves,
+        mean(session.indexMicroseconds, steps), mean(session.graphMicroseconds, steps), moves,
         100 * mean(double(moves - session.movesRefused), moves));
     for (int number = 0; number < IndexSet::count; ++number) {
         const Session::IndexFigures& figures = session.perIndex[number];
@@ -103,7 +103,7 @@ void reportFrameStats(const Session& session) {
 // What the render area's event filter needs: the overlay that key O switches,
 // and the session whose move observer it sets and whose keys it passes on.
 struct KeyFilter {
-    OctTreeView* overlay;
+    IndexView* overlay;
     Session* session;
 };
 
@@ -113,10 +113,10 @@ struct KeyFilter {
 // only while it is on.
 SbBool runKey(void* data, const SoEvent* event) {
     KeyFilter* filter = static_cast<KeyFilter*>(data);
-    OctTreeView* overlay = filter->overlay;
+    IndexView* overlay = filter->overlay;
     Session& session = *filter->session;
     if (overlay->handleEvent(event)) {
-        session.moveObserver = overlay->isOn() ? OctTreeView::observeMove : nullptr;
+        session.moveObserver = overlay->isOn() ? IndexView::observeMove : nullptr;
         session.moveObserverData = overlay;
         return TRUE;
     }
@@ -212,9 +212,9 @@ int main(int argc, char** argv) {
     fpsGraph = newGraph(0.16f);
     sceneRoot->insertChild(fpsGraph, 0);
 
-    OctTreeView* octreeOverlay = new OctTreeView(&indexes);
-    octreeOverlay->seed = cityBuilder.seed;
-    sceneRoot->addChild(octreeOverlay->getSceneGraph());
+    IndexView* overlay = new IndexView(&indexes);
+    overlay->seed = cityBuilder.seed;
+    sceneRoot->addChild(overlay->getSceneGraph());
 
     for (const char* line : helpText) {
         std::printf("%s", line);
@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
 
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
-    KeyFilter keyFilter{octreeOverlay, &session};
+    KeyFilter keyFilter{overlay, &session};
     renderArea->setEventFilter(runKey, &keyFilter);
     renderArea->setFocusOutCallback(onFocusOut, nullptr);
     renderArea->setTitle("Brennoc");
@@ -230,8 +230,8 @@ int main(int argc, char** argv) {
     SoWin::show(mainWindow);
     SoWin::setVisibilityCallback(onVisibilityChange, nullptr);
 
-    session.graphIndexShare = options.octreeCost;
-    session.indexTiming = options.octreeCost || session.frameStats;
+    session.indexCost = options.indexCost;
+    session.indexTiming = options.indexCost || session.frameStats;
     if (session.frameStats) {
         // Also when Escape ends the process from inside the loop.
         std::atexit([] { reportFrameStats(session); });
@@ -242,7 +242,7 @@ int main(int argc, char** argv) {
     releaseFlyingObjectRecords();
     delete renderArea;
     session.moveObserver = nullptr;
-    delete octreeOverlay;
+    delete overlay;
     sceneRoot->unref();
     return 0;
 }

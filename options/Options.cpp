@@ -89,7 +89,7 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
                 }
                 break;
             case 'o':
-                options.octreeCost = true;
+                options.indexCost = true;
                 break;
             case 'i':
                 options.index = IndexSet::find(optarg);

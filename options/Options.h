@@ -11,7 +11,7 @@ struct Options {
     int craft = 10;
     // The lower graph shows only the time spent inside collision-index calls
     // (--index-cost, or by its first name --octree-cost).
-    bool octreeCost = false;
+    bool indexCost = false;
     // The collision index the run starts with, numbered as in IndexSet.
     int index = 0;
     // Diagnostics on standard error: how the run went, printed at its end,

@@ -96,7 +96,7 @@ for craft in "${counts[@]}"; do
         if (a == "-") print "-"; else if (a ~ /%$/ || a + 0 > 1) printf "%.1f %%\n", a + 0;
         else printf "%.1f %%\n", a * 100 }')"
     awk -v craft="$craft" -v fps="$(figure physics-fps "$err")" \
-        -v physics="$(figure physics-us "$err")" -v octree="$(figure octree-us "$err")" \
+        -v physics="$(figure physics-us "$err")" -v octree="$(figure index-us "$err")" \
         -v accepted="$accepted" '
         function time(us) {
             return us >= 1000 ? sprintf("%.1f ms", us / 1000) : sprintf("%.0f µs", us)

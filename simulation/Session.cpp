@@ -22,7 +22,7 @@ void Session::physicsStepTaken(float microseconds, const SbTime& end) {
         figures.physicsMicroseconds += microseconds;
         figures.indexMicroseconds += indexShare;
     }
-    const float sample = graphIndexShare ? static_cast<float>(indexShare) : microseconds;
+    const float sample = indexCost ? static_cast<float>(indexShare) : microseconds;
     graphMicroseconds += sample;
     if (costGraph) {
         costGraph->addValue(sample);

@@ -22,7 +22,7 @@ struct Session {
 
     // The lower graph is given only the time spent inside collision-index
     // calls instead of each physics step's whole cost (--index-cost).
-    bool graphIndexShare = false;
+    bool indexCost = false;
     // Each index call is timed (two clock readings a call): on for the above
     // and for the frame statistics.
     bool indexTiming = false;
@@ -69,7 +69,7 @@ struct Session {
 
     // Counts one physics step that took the given microseconds and ended at
     // end, for the active index too, and feeds the lower graph its sample: the
-    // step's cost, or with graphIndexShare the time inside index calls since
+    // step's cost, or with indexCost the time inside index calls since
     // the previous sample.
     void physicsStepTaken(float microseconds, const SbTime& end);
 

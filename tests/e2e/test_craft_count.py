@@ -8,7 +8,7 @@ import re
 from brennoc_e2e import Brennoc, Xvfb, check, differing_pixels, wait_scene, wait_scene_settled
 
 TRACE = re.compile(r"camera at (\S+) (\S+) (\S+) after (\d+) physics steps")
-STATS = re.compile(r"physics-steps (\d+) physics-fps \S+ physics-us (\S+) octree-us (\S+)"
+STATS = re.compile(r"physics-steps (\d+) physics-fps \S+ physics-us (\S+) index-us (\S+) octree-us (\S+)"
                    r" graph-us (\S+) ")
 
 
@@ -42,7 +42,9 @@ def fly(xvfb, craft, octree_cost):
           and 0 < float(stats.group(3)) <= float(stats.group(2)),
           "with %d craft the octree took some of each physics step and no more than all (%r)"
           % (craft, err[-300:]))
-    physics, octree, graph = (float(stats.group(k)) for k in (2, 3, 4))
+    check(stats.group(3) == stats.group(4),
+          "with %d craft octree-us, index-us's first name, says the same (%r)" % (craft, err[-300:]))
+    physics, octree, graph = (float(stats.group(k)) for k in (2, 3, 5))
     shown, expected = ("the octree's share", octree) if octree_cost else ("the whole step", physics)
     check(abs(graph - expected) <= 0.1 + 1e-3 * expected,
           "with %d craft the lower graph was given %s: %.1f us a step against %.1f (%r)"

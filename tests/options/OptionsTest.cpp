@@ -35,28 +35,28 @@ TEST(OptionsTest, GoodValuesUpToBothLimits) {
     EXPECT_EQ(none.action, OPTIONS_RUN);
     EXPECT_EQ(none.options.seed, -1) << "without --seed the process id seeds";
     EXPECT_EQ(none.options.craft, 10);
-    EXPECT_FALSE(none.options.octreeCost);
+    EXPECT_FALSE(none.options.indexCost);
     EXPECT_FALSE(none.options.frameStats);
     EXPECT_FALSE(none.options.cameraTrace);
 
-    Parsed octreeCost = parse({"--craft", "3", "--octree-cost"});
-    EXPECT_EQ(octreeCost.action, OPTIONS_RUN) << octreeCost.message;
-    EXPECT_TRUE(octreeCost.options.octreeCost);
-    EXPECT_EQ(octreeCost.options.craft, 3);
+    Parsed oldName = parse({"--craft", "3", "--octree-cost"});
+    EXPECT_EQ(oldName.action, OPTIONS_RUN) << oldName.message;
+    EXPECT_TRUE(oldName.options.indexCost);
+    EXPECT_EQ(oldName.options.craft, 3);
 
     EXPECT_EQ(none.options.index, IndexSet::OCTREE);
     for (const char* name : {"octree", "dbvt", "flat"}) {
         Parsed chosen = parse({"--index", name, "--index-cost"});
         EXPECT_EQ(chosen.action, OPTIONS_RUN) << chosen.message;
         EXPECT_STREQ(IndexSet::nameOf(chosen.options.index), name);
-        EXPECT_TRUE(chosen.options.octreeCost) << "--index-cost is --octree-cost's new name";
+        EXPECT_TRUE(chosen.options.indexCost) << "--index-cost is --octree-cost's new name";
     }
 
     Parsed diagnostics = parse({"--camera-trace", "--frame-stats"});
     EXPECT_EQ(diagnostics.action, OPTIONS_RUN) << diagnostics.message;
     EXPECT_TRUE(diagnostics.options.frameStats);
     EXPECT_TRUE(diagnostics.options.cameraTrace);
-    EXPECT_FALSE(diagnostics.options.octreeCost);
+    EXPECT_FALSE(diagnostics.options.indexCost);
 
     Parsed low = parse({"--seed", "0", "--craft", "0"});
     EXPECT_EQ(low.action, OPTIONS_RUN) << low.message;

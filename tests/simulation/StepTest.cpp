@@ -41,7 +41,7 @@ TEST_F(StepTest, PhysicsSwitchesWithEAndRAndOnlyPhysicsStepsAreTimed) {
 }
 
 // Each physics step gives the lower graph one sample: the step's whole cost,
-// or with graphIndexShare only what that step spent inside index calls.
+// or with indexCost only what that step spent inside index calls.
 TEST_F(StepTest, TheGraphGetsTheWholeStepOrOnlyItsIndexShare) {
     session.indexTiming = true;
     for (int i = 0; i < 3; ++i) {
@@ -50,7 +50,7 @@ TEST_F(StepTest, TheGraphGetsTheWholeStepOrOnlyItsIndexShare) {
     press(KEY_E);
     double wholeSteps = 0;
     for (bool indexShare : {false, true, false}) {
-        session.graphIndexShare = indexShare;
+        session.indexCost = indexShare;
         const Session before = session;
         for (int i = 0; i < 20; ++i) {
             step();

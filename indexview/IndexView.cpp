@@ -1,4 +1,4 @@
-#include "octreeview/OctTreeView.h"
+#include "indexview/IndexView.h"
 
 #include <Inventor/events/SoKeyboardEvent.h>
 #include <Inventor/nodes/SoAnnotation.h>
@@ -69,15 +69,15 @@ void putCorners(SbVec3f* corners, const SbVec3f& min, const SbVec3f& max) {
 }
 
 void putBoxIndices(int32_t* indices, int firstCorner) {
-    for (int i = 0; i < OctTreeView::boxIndexCount; ++i) {
-        const int index = OctTreeView::boxIndices[i];
+    for (int i = 0; i < IndexView::boxIndexCount; ++i) {
+        const int index = IndexView::boxIndices[i];
         indices[i] = index < 0 ? -1 : firstCorner + index;
     }
 }
 
 }  // namespace
 
-const SbColor OctTreeView::countColours[countClasses] = {
+const SbColor IndexView::countColours[countClasses] = {
     SbColor(0.2f, 0.9f, 0.3f),    // 1 record: green
     SbColor(0.95f, 0.9f, 0.2f),   // 2: yellow
     SbColor(1.0f, 0.55f, 0.1f),   // 3: orange
@@ -85,25 +85,25 @@ const SbColor OctTreeView::countColours[countClasses] = {
     SbColor(0.9f, 0.2f, 0.9f),    // more: magenta
 };
 // From the root's deep blue through violet to pink at the deepest level.
-const SbColor OctTreeView::depthColours[depthClasses] = {
+const SbColor IndexView::depthColours[depthClasses] = {
     SbColor(0.2f, 0.3f, 1.0f),  SbColor(0.45f, 0.3f, 1.0f), SbColor(0.65f, 0.3f, 0.95f),
     SbColor(0.8f, 0.3f, 0.85f), SbColor(0.9f, 0.35f, 0.7f), SbColor(1.0f, 0.45f, 0.6f),
 };
-const SbColor OctTreeView::dbvtLeafColour(0.3f, 1.0f, 0.4f);  // green
-const SbColor OctTreeView::recordColour(1.0f, 0.8f, 0.2f);    // amber
-const SbColor OctTreeView::refusedColour(0.1f, 0.95f, 1.0f);  // cyan
+const SbColor IndexView::dbvtLeafColour(0.3f, 1.0f, 0.4f);  // green
+const SbColor IndexView::recordColour(1.0f, 0.8f, 0.2f);    // amber
+const SbColor IndexView::refusedColour(0.1f, 0.95f, 1.0f);  // cyan
 
 // Both faces across x as one loop through corner 0 and 4, then the three
 // remaining edges along x.
-const int OctTreeView::boxIndices[boxIndexCount] = {0,  1, 3, 2,  0, 4, 5,  7, 6, 4,
+const int IndexView::boxIndices[boxIndexCount] = {0,  1, 3, 2,  0, 4, 5,  7, 6, 4,
                                                     -1, 1, 5, -1, 3, 7, -1, 2, 6, -1};
 
-OctTreeView::OctTreeView(const IndexSet* indexes)
-    : OctTreeView(static_cast<const CollisionIndex*>(nullptr)) {
+IndexView::IndexView(const IndexSet* indexes)
+    : IndexView(static_cast<const CollisionIndex*>(nullptr)) {
     this->indexes = indexes;
 }
 
-OctTreeView::OctTreeView(const CollisionIndex* index)
+IndexView::IndexView(const CollisionIndex* index)
     : seed(0),
       index(index),
       indexes(nullptr),
@@ -161,16 +161,16 @@ OctTreeView::OctTreeView(const CollisionIndex* index)
     sensor->setPriority(sensorPriority);
 }
 
-OctTreeView::~OctTreeView() {
+IndexView::~IndexView() {
     delete sensor;
     sceneGraph->unref();
 }
 
-bool OctTreeView::isOn() const {
+bool IndexView::isOn() const {
     return sceneGraph->whichChild.getValue() != SO_SWITCH_NONE;
 }
 
-void OctTreeView::setOn(bool on) {
+void IndexView::setOn(bool on) {
     if (on == isOn()) {
         return;
     }
@@ -190,7 +190,7 @@ void OctTreeView::setOn(bool on) {
     shown.refused = 0;
 }
 
-bool OctTreeView::handleEvent(const SoEvent* event) {
+bool IndexView::handleEvent(const SoEvent* event) {
     if (SoKeyboardEvent::isKeyPressEvent(event, SoKeyboardEvent::O)) {
         setOn(!isOn());
         return true;
@@ -198,19 +198,19 @@ bool OctTreeView::handleEvent(const SoEvent* event) {
     return SoKeyboardEvent::isKeyReleaseEvent(event, SoKeyboardEvent::O);
 }
 
-void OctTreeView::onSensor(void* view, SoSensor* sensor) {
-    OctTreeView* self = static_cast<OctTreeView*>(view);
+void IndexView::onSensor(void* view, SoSensor* sensor) {
+    IndexView* self = static_cast<IndexView*>(view);
     self->update(SbTime::getTimeOfDay());
     if (self->isOn()) {
         static_cast<SoOneShotSensor*>(sensor)->schedule();
     }
 }
 
-void OctTreeView::observeMove(void* view, const CollisionObject& tried, bool refused) {
-    static_cast<OctTreeView*>(view)->moveTried(tried, refused);
+void IndexView::observeMove(void* view, const CollisionObject& tried, bool refused) {
+    static_cast<IndexView*>(view)->moveTried(tried, refused);
 }
 
-void OctTreeView::moveTried(const CollisionObject& tried, bool refused) {
+void IndexView::moveTried(const CollisionObject& tried, bool refused) {
     // Every move takes a record out and files one, so the tree may change.
     treeMayHaveChanged = true;
     ++triedSinceUpdate;
@@ -223,7 +223,7 @@ void OctTreeView::moveTried(const CollisionObject& tried, bool refused) {
     }
 }
 
-void OctTreeView::update(const SbTime& now) {
+void IndexView::update(const SbTime& now) {
     countMoves(now);
     if (treeMayHaveChanged || &shownIndex() != indexShown) {
         treeMayHaveChanged = false;
@@ -233,11 +233,11 @@ void OctTreeView::update(const SbTime& now) {
     updateText();
 }
 
-const CollisionIndex& OctTreeView::shownIndex() const {
+const CollisionIndex& IndexView::shownIndex() const {
     return indexes ? indexes->active() : *index;
 }
 
-void OctTreeView::setColours(IndexBoxKind kind) {
+void IndexView::setColours(IndexBoxKind kind) {
     for (int c = 0; c < lineClasses; ++c) {
         SbColor colour = recordColour;
         if (kind == INDEX_CELL) {
@@ -249,13 +249,13 @@ void OctTreeView::setColours(IndexBoxKind kind) {
     }
 }
 
-void OctTreeView::visitBox(void* view, const SbBox3f& box, IndexBoxKind kind, int level) {
-    OctTreeView* self = static_cast<OctTreeView*>(view);
+void IndexView::visitBox(void* view, const SbBox3f& box, IndexBoxKind kind, int level) {
+    IndexView* self = static_cast<IndexView*>(view);
     self->reading.push_back(Leaf{box.getMin(), box.getMax(), level});
     self->readingKinds.push_back(kind);
 }
 
-int OctTreeView::colourClassOf(IndexBoxKind kind, int level, int height) {
+int IndexView::colourClassOf(IndexBoxKind kind, int level, int height) {
     switch (kind) {
         case INDEX_CELL:
             return std::min(level, countClasses) - 1;
@@ -273,7 +273,7 @@ int OctTreeView::colourClassOf(IndexBoxKind kind, int level, int height) {
     return 0;
 }
 
-void OctTreeView::readTree() {
+void IndexView::readTree() {
     reading.clear();
     readingKinds.clear();
     const CollisionIndex& index = shownIndex();
@@ -304,7 +304,7 @@ void OctTreeView::readTree() {
     }
 }
 
-void OctTreeView::rebuildLeafLines() {
+void IndexView::rebuildLeafLines() {
     ++leafRebuildCount;
     const int count = static_cast<int>(leaves.size());
     leafCorners->point.setNum(8 * count);
@@ -331,7 +331,7 @@ void OctTreeView::rebuildLeafLines() {
     }
 }
 
-void OctTreeView::updateFlashes(const SbTime& now) {
+void IndexView::updateFlashes(const SbTime& now) {
     std::vector<SbBox3f> boxes;
     for (auto it = flashes.begin(); it != flashes.end();) {
         Flash& flash = it->second;
@@ -362,7 +362,7 @@ void OctTreeView::updateFlashes(const SbTime& now) {
     refusedLines->coordIndex.finishEditing();
 }
 
-void OctTreeView::countMoves(const SbTime& now) {
+void IndexView::countMoves(const SbTime& now) {
     if (triedSinceUpdate > 0) {
         lastSecond.push_back(FrameMoves{now, triedSinceUpdate, refusedSinceUpdate});
         shown.tried += triedSinceUpdate;
@@ -377,7 +377,7 @@ void OctTreeView::countMoves(const SbTime& now) {
     }
 }
 
-void OctTreeView::updateText() {
+void IndexView::updateText() {
     const std::string figures = std::string(shownIndex().name()) + "  " + shownFigures;
     char accepted[16] = "-";
     if (shown.tried > 0) {

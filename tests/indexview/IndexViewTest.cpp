@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "octree/OctTree.h"
-#include "octreeview/OctTreeView.h"
+#include "indexview/IndexView.h"
 #include "spatialindex/IndexSet.h"
 #include "tests/octree/TreeProbe.h"
 
@@ -47,12 +47,12 @@ std::ostream& operator<<(std::ostream& out, const DrawnBox& box) {
 void readBoxes(const SoCoordinate3* corners, const SoIndexedLineSet* lines, int colourClass,
                std::vector<DrawnBox>& out) {
     const int n = lines->coordIndex.getNum();
-    ASSERT_EQ(n % OctTreeView::boxIndexCount, 0);
-    for (int at = 0; at < n; at += OctTreeView::boxIndexCount) {
+    ASSERT_EQ(n % IndexView::boxIndexCount, 0);
+    for (int at = 0; at < n; at += IndexView::boxIndexCount) {
         const int first = lines->coordIndex[at];
         ASSERT_LE(first + 8, corners->point.getNum());
-        for (int i = 0; i < OctTreeView::boxIndexCount; ++i) {
-            const int expected = OctTreeView::boxIndices[i];
+        for (int i = 0; i < IndexView::boxIndexCount; ++i) {
+            const int expected = IndexView::boxIndices[i];
             ASSERT_EQ(lines->coordIndex[at + i], expected < 0 ? -1 : first + expected);
         }
         SbBox3f span;
@@ -70,9 +70,9 @@ void readBoxes(const SoCoordinate3* corners, const SoIndexedLineSet* lines, int 
     }
 }
 
-std::vector<DrawnBox> drawnLeaves(const OctTreeView& view) {
+std::vector<DrawnBox> drawnLeaves(const IndexView& view) {
     std::vector<DrawnBox> boxes;
-    for (int c = 0; c < OctTreeView::lineClasses; ++c) {
+    for (int c = 0; c < IndexView::lineClasses; ++c) {
         readBoxes(view.leafCorners, view.leafLines[c], c, boxes);
     }
     std::sort(boxes.begin(), boxes.end());
@@ -86,14 +86,14 @@ std::vector<DrawnBox> leavesHoldingRecords(const OctTree& tree) {
     forEachNode(tree, [&](const OctTree& node) {
         if (node.children[0] == nullptr && node.objectCount > 0) {
             boxes.push_back(DrawnBox{node.octants[0].getMin(), node.octants[7].getMax(),
-                                     std::min(node.objectCount, OctTreeView::countClasses) - 1});
+                                     std::min(node.objectCount, IndexView::countClasses) - 1});
         }
     });
     std::sort(boxes.begin(), boxes.end());
     return boxes;
 }
 
-std::vector<SbBox3f> drawnRefused(const OctTreeView& view) {
+std::vector<SbBox3f> drawnRefused(const IndexView& view) {
     std::vector<DrawnBox> boxes;
     readBoxes(view.refusedCorners, view.refusedLines, 0, boxes);
     std::vector<SbBox3f> result;
@@ -111,16 +111,16 @@ FlyingObject* mover(int n) {
     return reinterpret_cast<FlyingObject*>(static_cast<std::uintptr_t>(0x1000 * n));
 }
 
-class OctTreeViewTest : public ::testing::Test {
+class IndexViewTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { SoDB::init(); }
 
     OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
     OctTreeIndex index{tree};
-    OctTreeView view{&index};
+    IndexView view{&index};
 };
 
-TEST_F(OctTreeViewTest, LinesAreTheLeavesHoldingRecordsAfterFilingSplittingAndRemoving) {
+TEST_F(IndexViewTest, LinesAreTheLeavesHoldingRecordsAfterFilingSplittingAndRemoving) {
     // Two boxes in the root's octant 0, one straddling x = 0 into octants 0
     // and 4, two in octant 7.
     std::vector<SbBox3f> boxes = {
@@ -175,7 +175,7 @@ TEST_F(OctTreeViewTest, LinesAreTheLeavesHoldingRecordsAfterFilingSplittingAndRe
     EXPECT_EQ(view.numbers().leaves, 0);
 }
 
-TEST_F(OctTreeViewTest, RefusedMovesFlashForHalfASecondAndMovesCountForOne) {
+TEST_F(IndexViewTest, RefusedMovesFlashForHalfASecondAndMovesCountForOne) {
     view.seed = 4242;
     view.setOn(true);
     SbBox3f first(0, -5, 0, 1, -4, 1);
@@ -217,7 +217,7 @@ TEST_F(OctTreeViewTest, RefusedMovesFlashForHalfASecondAndMovesCountForOne) {
     EXPECT_EQ(view.numbers().refused, 0);
 }
 
-TEST_F(OctTreeViewTest, KeyOSwitchesTheOverlayAndNoOtherKeyIsTaken) {
+TEST_F(IndexViewTest, KeyOSwitchesTheOverlayAndNoOtherKeyIsTaken) {
     auto key = [](SoKeyboardEvent::Key which, SoButtonEvent::State state) {
         SoKeyboardEvent event;
         event.setKey(which);
@@ -246,7 +246,7 @@ TEST_F(OctTreeViewTest, KeyOSwitchesTheOverlayAndNoOtherKeyIsTaken) {
     EXPECT_EQ(view.getSceneGraph()->whichChild.getValue(), SO_SWITCH_NONE);
 }
 
-std::string line(const OctTreeView& view) {
+std::string line(const IndexView& view) {
     return view.numbersText->string[0].getString();
 }
 
@@ -257,7 +257,7 @@ TEST(IndexOverlay, DrawsWhicheverIndexIsActiveWithItsOwnNumbers) {
     SoDB::init();
     OctTree tree(SbBox3f(-60, -110, -60, 60, 10, 60));
     IndexSet indexes(tree);
-    OctTreeView view(&indexes);
+    IndexView view(&indexes);
     std::vector<SbBox3f> boxes;
     for (int i = 0; i < 6; ++i) {
         boxes.emplace_back(3.0f * i, -5, 0, 3.0f * i + 1, -4, 1);
@@ -278,9 +278,9 @@ TEST(IndexOverlay, DrawsWhicheverIndexIsActiveWithItsOwnNumbers) {
     ASSERT_EQ(static_cast<int>(nodes.size()), dbvt.nodeCount());
     EXPECT_EQ(std::count_if(
                   nodes.begin(), nodes.end(),
-                  [](const DrawnBox& box) { return box.colourClass == OctTreeView::depthClasses; }),
+                  [](const DrawnBox& box) { return box.colourClass == IndexView::depthClasses; }),
               6);
-    EXPECT_EQ(view.leafColours[OctTreeView::depthClasses]->rgb[0], OctTreeView::dbvtLeafColour);
+    EXPECT_EQ(view.leafColours[IndexView::depthClasses]->rgb[0], IndexView::dbvtLeafColour);
     std::snprintf(expected, sizeof expected, "dbvt  nodes 11  height %d  leaves 6", dbvt.height());
     EXPECT_EQ(line(view).rfind(expected, 0), 0u) << line(view);
 
@@ -292,7 +292,7 @@ TEST(IndexOverlay, DrawsWhicheverIndexIsActiveWithItsOwnNumbers) {
     ASSERT_EQ(records.size(), 7u);
     EXPECT_TRUE(std::all_of(records.begin(), records.end(),
                             [](const DrawnBox& box) { return box.colourClass == 0; }));
-    EXPECT_EQ(view.leafColours[0]->rgb[0], OctTreeView::recordColour);
+    EXPECT_EQ(view.leafColours[0]->rgb[0], IndexView::recordColour);
     EXPECT_EQ(line(view).rfind("flat  records 7  tests/move 6  moves/s 0", 0), 0u) << line(view);
 }
 

@@ -29,15 +29,15 @@ class SoText2;
 // own, records' boxes in one colour. Also the tried box of every move refused,
 // for half a second, and one line naming the index with its figures. It is off
 // at start and costs nothing while off.
-class OctTreeView {
+class IndexView {
 public:
     // Shows this index, which must outlive the view.
-    explicit OctTreeView(const CollisionIndex* index);
+    explicit IndexView(const CollisionIndex* index);
     // Shows whichever of the set's indexes is active.
-    explicit OctTreeView(const IndexSet* indexes);
-    ~OctTreeView();
-    OctTreeView(const OctTreeView&) = delete;
-    OctTreeView& operator=(const OctTreeView&) = delete;
+    explicit IndexView(const IndexSet* indexes);
+    ~IndexView();
+    IndexView(const IndexView&) = delete;
+    IndexView& operator=(const IndexView&) = delete;
 
     // The overlay's part of the scene; it shows nothing while the overlay is
     // off. It resets the transformation and texture it inherits, so it may

@@ -16,7 +16,7 @@
 #include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
-#include "octreeview/OctTreeView.h"
+#include "indexview/IndexView.h"
 #include "simulation/Motion.h"
 #include "simulation/Session.h"
 #include "simulation/SimulationState.h"
@@ -50,11 +50,11 @@ void BM_OverlayFrame(benchmark::State& state) {
     builder.generateCity(filing);
     cityBuilder.createFlyingObjects(2, craftCount, root, filing);
 
-    OctTreeView view(&indexes);
+    IndexView view(&indexes);
     view.setOn(true);
     Session session;
     session.indexes = &indexes;
-    session.moveObserver = OctTreeView::observeMove;
+    session.moveObserver = IndexView::observeMove;
     session.moveObserverData = &view;
 
     SbTime now(1000.0);
