@@ -318,6 +318,7 @@ int main(int argc, char** argv) {
     SoWin::mainLoop();
 
     if (player) {
+        player->reportCamera();
         player->printLine(true, -1);
     }
     if (recorder) {

@@ -218,7 +218,17 @@ void Player::afterStep(const SbTime&) {
     tickDone();
 }
 
+void Player::reportCamera() const {
+    if (!session.cameraTrace || !camera) {
+        return;
+    }
+    const SbVec3f at = camera->position.getValue();
+    printMachineLine(stderr, "\ncamera at %.6f %.6f %.6f after %lu physics steps, still for %lu\n",
+                     at[0], at[1], at[2], session.physicsSteps, session.cameraStillSteps);
+}
+
 void Player::endNow() {
+    reportCamera();
     printLine(true, -1);
     // main's tear-down never runs after this exit, as after Escape.
     releaseFlyingObjectRecords();
@@ -268,6 +278,7 @@ int replayWithoutWindow(const recording::Recording& recording, int index, Sessio
         player.tickDone();
     }
     const unsigned long steps = player.steps();
+    player.reportCamera();
     player.printLine(false, steps > 0 ? stepSeconds * 1e6 / steps : 0.0);
     releaseFlyingObjectRecords();
     root->unref();

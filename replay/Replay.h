@@ -58,6 +58,10 @@ public:
     bool beforeStep(SbTime& interval) override;
     void afterStep(const SbTime& interval) override;
 
+    // With the camera trace chosen, where the camera ended, as Escape says it
+    // in a run: a replay's end is its Escape.
+    void reportCamera() const;
+
     // Prints the line and ends the process with the session's exit code
     // (the user's Escape or the recording's end in a window).
     [[noreturn]] void endNow();

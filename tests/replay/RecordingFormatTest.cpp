@@ -2,8 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -174,7 +174,8 @@ TEST(RecordingFormat, MovedOrLostChunksBreakTheChain) {
 TEST(RecordingFormat, ValuesNoRunCanHaveAreDamageEvenWithMatchingChecks) {
     Recording bad = sample();
     bad.header.craft = 10001;
-    EXPECT_EQ(problemOf(encode(bad)), "damaged: its header gives seed 2147483647, 10001 craft, index 2");
+    EXPECT_EQ(problemOf(encode(bad)),
+              "damaged: its header gives seed 2147483647, 10001 craft, index 2");
     bad = sample();
     bad.header.index = 3;
     EXPECT_NE(problemOf(encode(bad)).find("index 3"), std::string::npos);
@@ -255,7 +256,8 @@ TEST(RecordingFile, WhatTheWriterWritesIsReadBack) {
     ASSERT_TRUE(readRecordingFile(path, read, problem)) << problem;
     EXPECT_EQ(read.chunks.size(), made.chunks.size());
     std::ifstream file(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, encode(made));
     unlink(path.c_str());
 }
@@ -264,7 +266,8 @@ TEST(RecordingFile, AWriterSaysOnceWhenItsDiskIsFullAndStopsWriting) {
     RecordingWriter writer;
     std::string problem;
     EXPECT_FALSE(writer.open("/nonexistent/run.rec", problem));
-    EXPECT_EQ(problem, "brennoc: /nonexistent/run.rec: cannot be written: No such file or directory");
+    EXPECT_EQ(problem,
+              "brennoc: /nonexistent/run.rec: cannot be written: No such file or directory");
 
     RecordingWriter full;
     ASSERT_TRUE(full.open("/dev/full", problem)) << problem;
