@@ -8,6 +8,7 @@
 #include "simulation/Simulation.h"
 
 SbTime lastTickTime = SbTime::zero();
+TickDriver* tickDriver = nullptr;
 
 void restartFrameTick() {
     lastTickTime = SbTime::zero();
@@ -30,8 +31,16 @@ void frameTick(void* data, SoSensor* sensor) {
         tick->schedule();
         return;
     }
+    const SbTime measured = interval;
+    if (tickDriver && !tickDriver->beforeStep(interval)) {
+        tick->schedule();
+        return;
+    }
     ++session.ticks;
     simulationStep(interval, session);
+    if (tickDriver) {
+        tickDriver->afterStep(interval);
+    }
     tick->schedule();
-    fpsGraph->addValue(static_cast<float>(1.0 / interval.getValue()));
+    fpsGraph->addValue(static_cast<float>(1.0 / measured.getValue()));
 }

@@ -5,6 +5,7 @@
 
 #include "octree/CollisionObject.h"
 #include "spatialindex/RecordFiling.h"
+#include "world/WorldConstants.h"
 
 OctTree* octree = nullptr;
 SoPerspectiveCamera* camera = nullptr;
@@ -28,12 +29,13 @@ void startCamera(SoSeparator* root, RecordFiling& index) {
     camera = new SoPerspectiveCamera;
     camera->farDistance = 2048;
     camera->nearDistance = 0.05f;
-    camera->position.setValue(1.5f, -3, 1.5f);
+    camera->position.setValue(cameraStartPosition());
     camera->pointAt(camera->position.getValue() + viewDirection, upDirection);
     root->addChild(camera);
 
-    SbBox3f* cameraBox = new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f);
-    cameraObject = new CollisionObject(1.5f, -3, 1.5f, cameraBox);
+    SbBox3f* cameraBox = new SbBox3f(cameraStartBox());
+    const SbVec3f start = cameraStartPosition();
+    cameraObject = new CollisionObject(start[0], start[1], start[2], cameraBox);
     index.insert(*cameraObject);
 }
 

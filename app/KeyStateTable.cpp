@@ -28,8 +28,7 @@ void releaseHeldKeys() {
     }
 }
 
-void onKeyboardEvent(void*, SoEventCallback* node) {
-    const SoEvent* event = node->getEvent();
+void applyKeyEvent(const SoEvent* event) {
     for (KeyState& row : KeyStateTable) {
         if (SoKeyboardEvent::isKeyPressEvent(event, row.key)) {
             row.pressed = true;
@@ -39,5 +38,9 @@ void onKeyboardEvent(void*, SoEventCallback* node) {
             row.pressed = false;
         }
     }
+}
+
+void onKeyboardEvent(void*, SoEventCallback* node) {
+    applyKeyEvent(node->getEvent());
     node->setHandled();
 }

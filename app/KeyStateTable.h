@@ -2,6 +2,7 @@
 
 #include <Inventor/events/SoKeyboardEvent.h>
 
+class SoEvent;
 class SoEventCallback;
 
 struct KeyState {
@@ -44,6 +45,10 @@ void clearPressesSinceStep();
 // focus, after which the keys' releases go to another window. A press since
 // the previous step still acts in the next step, once.
 void releaseHeldKeys();
+
+// Records a press or release of a watched key in the table; other events
+// change nothing. A replay delivers its recorded events here.
+void applyKeyEvent(const SoEvent* event);
 
 // Records presses and releases of the watched keys; every keyboard event is
 // marked handled.

@@ -23,10 +23,14 @@
 #include "indexview/IndexView.h"
 #include "options/Options.h"
 #include "perfgraph/SoPerfGraph.h"
+#include "replay/RecordingFile.h"
+#include "replay/Replay.h"
 #include "simulation/Session.h"
 #include "sowin/SoWin.h"
 #include "sowin/SoWinRenderArea.h"
 #include "spatialindex/IndexSet.h"
+#include "world/BuildWorld.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -100,6 +104,10 @@ void reportFrameStats(const Session& session) {
     std::fputc('\n', stderr);
 }
 
+// The run's recorder (--record) or player (--replay), or neither.
+Recorder* recorder = nullptr;
+Player* player = nullptr;
+
 // What the render area's event filter needs: the overlay that key O switches,
 // and the session whose move observer it sets and whose keys it passes on.
 struct KeyFilter {
@@ -112,6 +120,16 @@ struct KeyFilter {
 // the render area hands events here first. The overlay watches the moves
 // only while it is on.
 SbBool runKey(void* data, const SoEvent* event) {
+    if (player) {
+        // A replay takes its keys from the recording: the user's only end it.
+        if (SoKeyboardEvent::isKeyPressEvent(event, SoKeyboardEvent::ESCAPE)) {
+            player->endNow();
+        }
+        return TRUE;
+    }
+    if (recorder) {
+        recorder->keyEvent(event);
+    }
     KeyFilter* filter = static_cast<KeyFilter*>(data);
     IndexView* overlay = filter->overlay;
     Session& session = *filter->session;
@@ -126,14 +144,42 @@ SbBool runKey(void* data, const SoEvent* event) {
 // While the window is unmapped the main loop neither ticks nor draws; the
 // pause is not integrated as one step when it carries on.
 void onVisibilityChange(void*, SbBool visible) {
+    if (recorder) {
+        recorder->visibilityChanged(visible);
+    }
     if (visible) {
         restartFrameTick();
     }
 }
 
 // Keys held when the window loses the focus are released elsewhere.
+// A replay's keys are the recording's, released where it released them.
 void onFocusOut(void*) {
+    if (player) {
+        return;
+    }
+    if (recorder) {
+        recorder->focusLost();
+    }
     releaseHeldKeys();
+}
+
+// The recording replayed, checked against the data files read now; false
+// after one line on standard error.
+bool readReplay(const std::string& path, recording::Recording& replayed) {
+    std::string problem;
+    if (!readRecordingFile(path, replayed, problem)) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return false;
+    }
+    if (replayed.header.dataHash != dataFilesHash()) {
+        std::fprintf(stderr,
+                     "brennoc: %s: recorded with other city description files than "
+                     "Building/ holds here\n",
+                     path.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -158,6 +204,26 @@ int main(int argc, char** argv) {
             break;
     }
 
+    // A recording is read whole, and the file to record into made, before
+    // anything else happens.
+    static recording::Recording replayed;
+    if (!options.replayFile.empty()) {
+        if (!readReplay(options.replayFile, replayed)) {
+            return 2;
+        }
+        options.seed = replayed.header.seed;
+        options.craft = replayed.header.craft;
+        options.index = options.indexGiven ? options.index : replayed.header.index;
+    }
+    static RecordingWriter writer;
+    if (!options.recordFile.empty()) {
+        std::string problem;
+        if (!writer.open(options.recordFile, problem)) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return 2;
+        }
+    }
+
     // The run's own state; static, so that the report at exit can read it.
     static Session session;
     session.frameStats = options.frameStats || std::getenv("BRENNOC_FRAME_STATS") != nullptr;
@@ -169,6 +235,10 @@ int main(int argc, char** argv) {
     installImageReader();
     checkDataFolder();
 
+    if (options.noWindow) {
+        return replayWithoutWindow(replayed, options.index, session, options.replayRealSpeed);
+    }
+
     QWidget* mainWindow = SoWin::init(argv[0], "SoWin");
     if (!mainWindow) {
         std::exit(1);
@@ -179,7 +249,7 @@ int main(int argc, char** argv) {
     SoSeparator* sceneRoot = new SoSeparator;
     sceneRoot->ref();
 
-    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    octree = new OctTree(worldRegion());
     // Everything is filed in the index the run starts with. Like the octree,
     // the indexes live to the end of the process: the boxes of the streets
     // and buildings are theirs to hold.
@@ -187,17 +257,25 @@ int main(int argc, char** argv) {
     indexes.choose(options.index);
     session.indexes = &indexes;
 
-    startCamera(sceneRoot, indexes.active());
-
-    turnWeight = 1.0f;
-    turnInertia = 25.132741f;
-
-    cityBuilder.buildEnvironment(sceneRoot, indexes.active());
-    cityBuilder.seed = options.seed;
-    cityBuilder.generateCity(indexes.active());
-    cityBuilder.createFlyingObjects(2, options.craft, sceneRoot, indexes.active());
-    indexes.active().filedAll();
+    buildWorld(sceneRoot, indexes, options.seed, options.craft);
     cityBuilder.addCityToScene(sceneRoot);
+
+    static Recorder recording(writer, session);
+    static Player replay(replayed, session, options.replayRealSpeed);
+    if (!options.recordFile.empty()) {
+        recording::Header header;
+        header.seed = cityBuilder.seed;
+        header.craft = options.craft;
+        header.index = options.index;
+        header.dataHash = dataFilesHash();
+        writer.start(header);
+        session.exitCode = writer.failed() ? 1 : 0;
+        recorder = &recording;
+        tickDriver = recorder;
+    } else if (!options.replayFile.empty()) {
+        player = &replay;
+        tickDriver = player;
+    }
 
     tickSensor = new SoOneShotSensor(frameTick, &session);
     tickSensor->schedule();
@@ -239,10 +317,18 @@ int main(int argc, char** argv) {
     session.loopStart = SbTime::getTimeOfDay();
     SoWin::mainLoop();
 
+    if (player) {
+        player->reportCamera();
+        player->printLine(true, -1);
+    }
+    if (recorder) {
+        writer.flush();
+        session.exitCode = writer.failed() ? 1 : session.exitCode;
+    }
     releaseFlyingObjectRecords();
     delete renderArea;
     session.moveObserver = nullptr;
     delete overlay;
     sceneRoot->unref();
-    return 0;
+    return session.exitCode;
 }

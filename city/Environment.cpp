@@ -13,6 +13,7 @@
 #include "city/Skybox.h"
 #include "octree/CollisionObject.h"
 #include "spatialindex/RecordFiling.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -54,9 +55,7 @@ void CityBuilder::buildEnvironment(SoSeparator* root, RecordFiling& tree) {
     back->translation.setValue(-15, -0.0005f, -15);
     root->addChild(back);
 
-    // A thin slab from the ground plane down: whatever ends at y = 0 only
-    // touches it, whatever reaches past y = 0 collides.
-    SbBox3f* groundBox = new SbBox3f(-500, 0, -500, 500, 0.001f, 500);
+    SbBox3f* groundBox = new SbBox3f(groundSlab());
     const CollisionObject ground(1000, 0.1f, 1000, 0, 0.0005f, 0, groundBox, root);
     tree.insert(ground);
 }

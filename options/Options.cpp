@@ -20,6 +20,10 @@ const option longOptions[] = {
     {"index", required_argument, nullptr, 'i'},
     {"frame-stats", no_argument, nullptr, 'f'},
     {"camera-trace", no_argument, nullptr, 't'},
+    {"record", required_argument, nullptr, 'R'},
+    {"replay", required_argument, nullptr, 'P'},
+    {"no-window", no_argument, nullptr, 'W'},
+    {"replay-speed", required_argument, nullptr, 'S'},
     {"help", no_argument, nullptr, 'h'},
     {nullptr, 0, nullptr, 0},
 };
@@ -63,11 +67,41 @@ bool readNumber(const char* name, const char* text, int max, int& value, std::st
     return true;
 }
 
+// The combinations of the record and replay options that make no run.
+bool checkReplayOptions(const Options& options, bool seedOrCraft, bool speedGiven,
+                        std::string& message) {
+    const bool replay = !options.replayFile.empty();
+    if (!options.recordFile.empty() && replay) {
+        message = failure("--record and --replay cannot be used together");
+    } else if (options.noWindow && !replay) {
+        message = failure("--no-window needs --replay");
+    } else if (speedGiven && !replay) {
+        message = failure("--replay-speed needs --replay");
+    } else if (seedOrCraft && replay) {
+        message = failure("--seed and --craft come from the recording with --replay");
+    } else {
+        return true;
+    }
+    return false;
+}
+
+// A file name given to --record or --replay: not empty.
+bool readFileName(const char* name, const char* text, std::string& value, std::string& message) {
+    if (text[0] == '\0') {
+        message = failure(std::string(name) + " needs a file name");
+        return false;
+    }
+    value = text;
+    return true;
+}
+
 }  // namespace
 
 OptionsAction parseOptions(int argc, char** argv, Options& options, std::string& message) {
     optind = 0;  // glibc: start afresh, also after an earlier parse
     opterr = 0;
+    bool seedOrCraft = false;
+    bool speedGiven = false;
     for (;;) {
         const int at = optind == 0 ? 1 : optind;
         const int found = getopt_long(argc, argv, shortOptions, longOptions, nullptr);
@@ -82,11 +116,13 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
                 if (!readNumber("--seed", optarg, maxSeed, options.seed, message)) {
                     return OPTIONS_FAIL;
                 }
+                seedOrCraft = true;
                 break;
             case 'c':
                 if (!readNumber("--craft", optarg, maxCraft, options.craft, message)) {
                     return OPTIONS_FAIL;
                 }
+                seedOrCraft = true;
                 break;
             case 'o':
                 options.indexCost = true;
@@ -98,6 +134,29 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
                                       optarg + "'");
                     return OPTIONS_FAIL;
                 }
+                options.indexGiven = true;
+                break;
+            case 'R':
+                if (!readFileName("--record", optarg, options.recordFile, message)) {
+                    return OPTIONS_FAIL;
+                }
+                break;
+            case 'P':
+                if (!readFileName("--replay", optarg, options.replayFile, message)) {
+                    return OPTIONS_FAIL;
+                }
+                break;
+            case 'W':
+                options.noWindow = true;
+                break;
+            case 'S':
+                if (std::strcmp(optarg, "real") != 0 && std::strcmp(optarg, "fast") != 0) {
+                    message = failure(std::string("--replay-speed takes real or fast, not '") +
+                                      optarg + "'");
+                    return OPTIONS_FAIL;
+                }
+                options.replayRealSpeed = std::strcmp(optarg, "real") == 0;
+                speedGiven = true;
                 break;
             case 'f':
                 options.frameStats = true;
@@ -123,12 +182,17 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
         message = failure(std::string("unexpected argument '") + argv[optind] + "'");
         return OPTIONS_FAIL;
     }
+    if (!checkReplayOptions(options, seedOrCraft, speedGiven, message)) {
+        return OPTIONS_FAIL;
+    }
     return OPTIONS_RUN;
 }
 
 const char* usageText() {
     return "Usage: brennoc [--seed N] [--craft N] [--index NAME] [--index-cost]\n"
            "               [--frame-stats] [--camera-trace]\n"
+           "               [--record FILE | --replay FILE [--no-window]\n"
+           "                                [--replay-speed real|fast]]\n"
            "\n"
            "An interactive demonstration of octree collision detection in a random\n"
            "city. Run it in the folder that holds its data files (Building/, Texture/,\n"
@@ -154,6 +218,17 @@ const char* usageText() {
            "  --camera-trace\n"
            "              when Escape ends the program, print where the camera ended\n"
            "              on standard error (also set by BRENNOC_CAMERA_TRACE)\n"
+           "  --record FILE\n"
+           "              write the run into FILE as it goes: the seed, the options,\n"
+           "              every interval and key, and the state after every step\n"
+           "  --replay FILE\n"
+           "              replay a recording instead of the clock and the keyboard\n"
+           "              (Escape ends it), through --index NAME if given; at the end\n"
+           "              print whether every step's state matched on standard error\n"
+           "  --no-window with --replay: replay without a window or a display, as\n"
+           "              fast as it can, and print the time per step too\n"
+           "  --replay-speed real|fast\n"
+           "              replay at the recorded pace, or as fast as it can (fast)\n"
            "  -h, --help  print this text and end\n"
            "\n"
            "Keys:\n"

@@ -18,6 +18,16 @@ struct Options {
     // and where the camera ended when Escape ends it.
     bool frameStats = false;
     bool cameraTrace = false;
+
+    // Record and replay: the file a run is recorded into (--record), or the
+    // recording replayed (--replay), without a window (--no-window), at the
+    // recorded pace instead of as fast as it can (--replay-speed real).
+    std::string recordFile;
+    std::string replayFile;
+    bool noWindow = false;
+    bool replayRealSpeed = false;
+    // Whether --index was given: with --replay it overrides the recording's.
+    bool indexGiven = false;
 };
 
 enum OptionsAction {

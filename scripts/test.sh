@@ -50,4 +50,14 @@ if [ "${1:-}" != "--quick" ]; then
     trap 'rm -rf "$corpus"' EXIT
     "$root/build-fuzz/fuzz/fuzz_building_description" -max_total_time=45 -timeout=10 \
         -print_final_stats=1 "$corpus" "$root/data/Building"
+
+    # The same for the recording reader, started from the recordings in
+    # tests/data/.
+    echo "== fuzzing the recording reader"
+    cmake --build "$root/build-fuzz" -j"$(nproc)" --target fuzz_recording
+    recording_corpus="$(mktemp -d)"
+    trap 'rm -rf "$corpus" "$recording_corpus"' EXIT
+    cp "$root"/tests/data/*.rec "$recording_corpus"/
+    "$root/build-fuzz/fuzz/fuzz_recording" -max_total_time=30 -timeout=10 \
+        -print_final_stats=1 "$recording_corpus"
 fi

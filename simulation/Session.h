@@ -30,6 +30,9 @@ struct Session {
     bool frameStats = false;
     // Escape reports where the camera ended (--camera-trace).
     bool cameraTrace = false;
+    // The code Escape or the window's closing ends the process with: 1 once
+    // a recording could not be written, so that scripts notice.
+    int exitCode = 0;
 
     // Told of every tried move; null unless someone watches (the overlay).
     MoveObserver moveObserver = nullptr;

@@ -54,7 +54,7 @@ void simulationStep(SbTime interval, Session& session) {
         reportCamera(session);
         // main's tear-down never runs after this exit.
         releaseFlyingObjectRecords();
-        std::exit(0);
+        std::exit(session.exitCode);
     }
     // A zero or backward interval makes frameFactor infinite or negative, which
     // would flip the turn weights and the thrust: such a step does nothing.
