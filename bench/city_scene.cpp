@@ -15,6 +15,7 @@
 #include "city/TextureSharing.h"
 #include "octree/OctTree.h"
 #include "spatialindex/OctTreeIndex.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void setUp() {
 SoSeparator* unsharedCity() {
     CityBuilder* builder = new CityBuilder;
     builder->seed = citySeed;
-    OctTree* tree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    OctTree* tree = new OctTree(worldRegion());
     OctTreeIndex filing(*tree);
     builder->generateCity(filing);
     SoSeparator* root = new SoSeparator;

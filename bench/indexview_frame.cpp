@@ -22,6 +22,8 @@
 #include "simulation/SimulationState.h"
 #include "spatialindex/IndexSet.h"
 #include "tests/support/SimulationWorld.h"
+#include "world/BuildWorld.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -38,17 +40,12 @@ void BM_OverlayFrame(benchmark::State& state) {
     // The world as start-up builds it, with the given number of craft.
     SoSeparator* root = new SoSeparator;
     root->ref();
-    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    octree = new OctTree(worldRegion());
     resetSimulationState();
     IndexSet indexes(*octree);
-    CollisionIndex& filing = indexes.active();
-    startCamera(root, filing);
+    buildWorld(root, indexes, -1, craftCount);
     cameraThrust = 0.002f;
     cameraObjectStale = false;
-    CityBuilder builder;
-    builder.buildEnvironment(root, filing);
-    builder.generateCity(filing);
-    cityBuilder.createFlyingObjects(2, craftCount, root, filing);
 
     IndexView view(&indexes);
     view.setOn(true);

@@ -23,10 +23,11 @@
 #include "spatialindex/IndexSet.h"
 #include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
-const SbBox3f treeRegion(-60, -110, -60, 60, 10, 60);
+const SbBox3f treeRegion = worldRegion();
 const float frameFactor = 1.0f;  // 50 steps per second
 
 // The ground's, streets' and buildings' records, built once.

@@ -17,6 +17,7 @@
 #include "city/Skybox.h"
 #include "octree/OctTree.h"
 #include "spatialindex/OctTreeIndex.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ protected:
         releaseTree(tree);
     }
     SoSeparator* root = nullptr;
-    OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
+    OctTree tree{worldRegion()};
     OctTreeIndex filing{tree};
 };
 

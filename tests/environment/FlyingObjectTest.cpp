@@ -22,6 +22,7 @@
 #include "octree/OctTree.h"
 #include "spatialindex/OctTreeIndex.h"
 #include "swarm/SoSwarm.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ protected:
         return draws;
     }
     SoSeparator* root = nullptr;
-    OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
+    OctTree tree{worldRegion()};
     OctTreeIndex filing{tree};
 };
 

@@ -18,6 +18,7 @@
 #include "indexview/IndexView.h"
 #include "spatialindex/IndexSet.h"
 #include "tests/octree/TreeProbe.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ class IndexViewTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { SoDB::init(); }
 
-    OctTree tree{SbBox3f(-60, -110, -60, 60, 10, 60)};
+    OctTree tree{worldRegion()};
     OctTreeIndex index{tree};
     IndexView view{&index};
 };
@@ -255,7 +256,7 @@ std::string line(const IndexView& view) {
 // of the flat list; its line names the index and gives the index's numbers.
 TEST(IndexOverlay, DrawsWhicheverIndexIsActiveWithItsOwnNumbers) {
     SoDB::init();
-    OctTree tree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    OctTree tree(worldRegion());
     IndexSet indexes(tree);
     IndexView view(&indexes);
     std::vector<SbBox3f> boxes;

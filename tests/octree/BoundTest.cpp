@@ -9,6 +9,7 @@
 #include "tests/octree/TreeProbe.h"
 #include "tests/support/CityWorkload.h"
 #include "tests/support/TreeCheck.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ const std::string overflowLine =
     "V maximalni hloubce stromu je vice objektu, nez je kapacita OctTree!\n";
 
 SbBox3f rootBox() {
-    return SbBox3f(-60, -110, -60, 60, 10, 60);
+    return worldRegion();
 }
 
 CollisionObject recordOf(SbBox3f& box) {

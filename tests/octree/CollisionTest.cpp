@@ -2,11 +2,12 @@
 
 #include "octree/OctTree.h"
 #include "tests/octree/TreeProbe.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
 SbBox3f rootBox() {
-    return SbBox3f(-60, -110, -60, 60, 10, 60);
+    return worldRegion();
 }
 
 CollisionObject recordOf(SbBox3f& box) {

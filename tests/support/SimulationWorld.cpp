@@ -14,6 +14,8 @@
 #include "octree/OctTree.h"
 #include "simulation/Simulation.h"
 #include "simulation/SimulationState.h"
+#include "world/BuildWorld.h"
+#include "world/WorldConstants.h"
 
 void releaseSimulationWorld() {
     SbList<CollisionObject*>& craft = cityBuilder.flyingObjects;
@@ -51,14 +53,24 @@ void releaseCity(CityBuilder& builder) {
     builder.grid = nullptr;
 }
 
-void startWorld(SoSeparator* root, Session& session, std::unique_ptr<IndexSet>& indexes) {
+namespace {
+
+// Coin, the step's and the key table's start values, and the octree over the
+// world's region with a fresh set of indexes in the session.
+void prepareWorld(Session& session, std::unique_ptr<IndexSet>& indexes) {
     SoDB::init();
     releaseHeldKeys();
     clearPressesSinceStep();
     resetSimulationState();
-    octree = new OctTree(SbBox3f(-60, -110, -60, 60, 10, 60));
+    octree = new OctTree(worldRegion());
     indexes.reset(new IndexSet(*octree));
     session.indexes = indexes.get();
+}
+
+}  // namespace
+
+void startWorld(SoSeparator* root, Session& session, std::unique_ptr<IndexSet>& indexes) {
+    prepareWorld(session, indexes);
     startCamera(root, session.index());
 }
 
@@ -66,14 +78,9 @@ SeededWorld::SeededWorld(int seed, int craft, int index) {
     SoDB::init();
     root = new SoSeparator;
     root->ref();
-    startWorld(root, session, indexes);
+    prepareWorld(session, indexes);
     indexes->choose(index);
-    CollisionIndex& filing = session.index();
-    builder.buildEnvironment(root, filing);
-    builder.seed = seed;
-    builder.generateCity(filing);
-    cityBuilder.createFlyingObjects(2, craft, root, filing);
-    filing.filedAll();
+    buildWorld(root, *indexes, seed, craft);
 }
 
 SeededWorld::~SeededWorld() {
@@ -88,7 +95,10 @@ SeededWorld::~SeededWorld() {
     }
     indexes.reset();
     releaseSimulationWorld();
-    releaseCity(builder);
+    // The program's builder gets the empty grid it starts with, for the next
+    // world.
+    releaseCity(cityBuilder);
+    cityBuilder.grid = new ElementGrid(10, 10);
     root->unref();
     // The swarm's node, if the craft had one, went with the scene.
     cityBuilder.swarm = nullptr;

@@ -26,9 +26,9 @@ void startWorld(SoSeparator* root, Session& session, std::unique_ptr<IndexSet>& 
 // Frees the elements a builder laid out, and its grid.
 void releaseCity(CityBuilder& builder);
 
-// The collidable world as start-up builds it from a seed: the ground, the
-// city, the camera at its start and the craft, filed in the chosen index of
-// its own set (numbered as in IndexSet), with a fresh session and the
+// The collidable world as start-up builds it from a seed (buildWorld): the
+// ground, the city, the camera at its start and the craft, filed in the chosen
+// index of its own set (numbered as in IndexSet), with a fresh session and the
 // simulation's and the key table's start values. The drawing is left out; the
 // working folder must be the data folder. It lives in the program's globals,
 // so only one exists at a time; it frees everything at its end.
@@ -53,5 +53,4 @@ public:
 
 private:
     SoSeparator* root;
-    CityBuilder builder;
 };
