@@ -12,6 +12,8 @@ packages=(
     clang libclang-rt-14-dev
     # scripts/freeze-hunt.sh: stacks, waits and the X server's view of a window
     gdb libc6-dbg x11-utils
+    # scripts/package.sh: the Debian package, its checks and the fresh-machine check
+    dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db debootstrap
 )
 
 missing=()
