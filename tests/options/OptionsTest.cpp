@@ -93,8 +93,7 @@ TEST(OptionsTest, VersionEndsLikeHelp) {
 
     const Parsed valued = parse({"--version=2"});
     EXPECT_EQ(valued.action, OPTIONS_FAIL);
-    EXPECT_NE(valued.message.find("--version takes no value"), std::string::npos)
-        << valued.message;
+    EXPECT_NE(valued.message.find("--version takes no value"), std::string::npos) << valued.message;
     EXPECT_EQ(parse({"-V"}).action, OPTIONS_FAIL) << "--version has no short name";
 
     EXPECT_STREQ(versionText(), "brennoc " BRENNOC_PROJECT_VERSION "\n");
