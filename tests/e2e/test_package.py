@@ -14,7 +14,7 @@ import subprocess
 import tempfile
 
 import brennoc_e2e
-from brennoc_e2e import Brennoc, Xvfb, check, differing_pixels, fail, wait_scene_settled
+from brennoc_e2e import Brennoc, Xvfb, check, differing_pixels, wait_scene_settled
 
 PACKAGE_DIR = os.environ.get("BRENNOC_PACKAGE_DIR", "")
 VERSION = os.environ.get("BRENNOC_VERSION", "")
@@ -118,10 +118,14 @@ def files_and_checks(deb, root):
           "desktop-file-validate accepts the menu entry (%s)" % desktop.stdout.strip())
     metainfo = run(["appstreamcli", "validate", "--no-net",
                     os.path.join(root, "usr/share/metainfo/brennoc.metainfo.xml")])
-    check(not re.search(r"^E:", metainfo.stdout, re.M) and "<caption>" in open(
-        os.path.join(root, "usr/share/metainfo/brennoc.metainfo.xml")).read(),
+    with open(os.path.join(root, "usr/share/metainfo/brennoc.metainfo.xml")) as xml:
+        component = xml.read()
+    check(not re.search(r"^E:", metainfo.stdout, re.M) and "<caption>" in component,
           "appstreamcli finds no error in the metainfo, which has a screenshot's caption (%s)"
           % metainfo.stdout.strip())
+    latest = re.search(r'<release version="([^"]+)"', component)
+    check(latest and latest.group(1) == VERSION,
+          "the metainfo's latest release is this version (%s)" % (latest and latest.group(1)))
 
     lintian = run(["lintian", "--fail-on", "error", deb])
     print(lintian.stdout, end="", flush=True)
