@@ -189,10 +189,15 @@ int main(int argc, char** argv) {
     // The command line is read before anything needs a display.
     Options options;
     std::string problem;
-    switch (parseOptions(argc, argv, options, problem)) {
+    const OptionsAction action = parseOptions(argc, argv, options, problem);
+    switch (action) {
         case OPTIONS_SHOW_HELP:
-            if (std::fputs(usageText(), stdout) == EOF || std::fflush(stdout) != 0) {
-                std::fprintf(stderr, "brennoc: the help could not be written: %s\n",
+        case OPTIONS_SHOW_VERSION:
+            if (std::fputs(action == OPTIONS_SHOW_HELP ? usageText() : versionText(), stdout) ==
+                    EOF ||
+                std::fflush(stdout) != 0) {
+                std::fprintf(stderr, "brennoc: the %s could not be written: %s\n",
+                             action == OPTIONS_SHOW_HELP ? "help" : "version",
                              std::strerror(errno));
                 return 1;
             }

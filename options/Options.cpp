@@ -12,6 +12,8 @@ namespace {
 
 const char* const programName = "brennoc";
 
+// One option a line; clang-format would pack a table this long into columns.
+// clang-format off
 const option longOptions[] = {
     {"seed", required_argument, nullptr, 's'},
     {"craft", required_argument, nullptr, 'c'},
@@ -25,8 +27,10 @@ const option longOptions[] = {
     {"no-window", no_argument, nullptr, 'W'},
     {"replay-speed", required_argument, nullptr, 'S'},
     {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
 };
+// clang-format on
 
 // '+': stop at the first non-option instead of moving it to the end, so that
 // the argument getopt is looking at is always argv[optind] before the call.
@@ -112,6 +116,8 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
         switch (found) {
             case 'h':
                 return OPTIONS_SHOW_HELP;
+            case 'V':
+                return OPTIONS_SHOW_VERSION;
             case 's':
                 if (!readNumber("--seed", optarg, maxSeed, options.seed, message)) {
                     return OPTIONS_FAIL;
@@ -230,6 +236,7 @@ const char* usageText() {
            "  --replay-speed real|fast\n"
            "              replay at the recorded pace, or as fast as it can (fast)\n"
            "  -h, --help  print this text and end\n"
+           "  --version   print the version and end\n"
            "\n"
            "Keys:\n"
            "  Up / Down arrows     turn the view down / up\n"
@@ -254,4 +261,8 @@ const char* usageText() {
            "         --index-cost, only the part spent inside the collision index\n"
            "  The number at a graph's top left is the value of a full-height bar;\n"
            "  'avg:' at its bottom right is the mean of the last second.\n";
+}
+
+const char* versionText() {
+    return "brennoc " BRENNOC_VERSION "\n";
 }

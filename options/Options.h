@@ -31,9 +31,10 @@ struct Options {
 };
 
 enum OptionsAction {
-    OPTIONS_RUN,        // start the program with the options read
-    OPTIONS_SHOW_HELP,  // print usageText() and end with 0
-    OPTIONS_FAIL,       // print the message and end with 2
+    OPTIONS_RUN,           // start the program with the options read
+    OPTIONS_SHOW_HELP,     // print usageText() and end with 0
+    OPTIONS_SHOW_VERSION,  // print versionText() and end with 0
+    OPTIONS_FAIL,          // print the message and end with 2
 };
 
 const int maxSeed = 2147483647;
@@ -46,3 +47,6 @@ OptionsAction parseOptions(int argc, char** argv, Options& options, std::string&
 
 // The English usage text: options, keys and the two graphs.
 const char* usageText();
+
+// "brennoc <version>" and a line feed, the project's version from CMake.
+const char* versionText();

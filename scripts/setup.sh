@@ -14,6 +14,8 @@ packages=(
     gdb libc6-dbg x11-utils
     # scripts/architecture-graph.sh: the libraries drawn
     graphviz
+    # scripts/package.sh: the Debian package, its checks and the fresh-machine check
+    dpkg-dev fakeroot file lintian desktop-file-utils appstream man-db debootstrap
 )
 
 missing=()
@@ -28,8 +30,12 @@ sudo=""
 if [ "$(id -u)" -ne 0 ]; then
     sudo="sudo"
 fi
+. "$(dirname "$0")/progress.sh"
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 # A fresh machine has empty package lists.
+progress_line "setup: reading the package lists"
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# apt's status lines (descriptor 3) feed the progress line.
+$sudo apt-get install -y -qq --no-install-recommends -o APT::Status-Fd=3 "${missing[@]}" \
+    3>&1 >/dev/null | apt_progress

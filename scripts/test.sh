@@ -27,6 +27,8 @@ run_suite() {
     ctest --test-dir "$build" --output-on-failure -j2 "${ctest_args[@]}"
 }
 
+# Each suite also packs its build with CPack and tests the Debian package
+# (package_deb, e2e_package); scripts/package.sh builds the one to install.
 run_suite "$root/build" --
 if [ "${1:-}" != "--quick" ]; then
     # The __tls_get_addr hook of GCC 12's sanitizer runtime takes a heap block

@@ -82,6 +82,25 @@ TEST(OptionsTest, HelpWinsWhenItComesFirst) {
     EXPECT_EQ(parse({"--bogus", "--help"}).action, OPTIONS_FAIL);
 }
 
+// --version ends the program as --help does, and prints the version CMake
+// gives the project (also the Debian package's).
+TEST(OptionsTest, VersionEndsLikeHelp) {
+    EXPECT_EQ(parse({"--version"}).action, OPTIONS_SHOW_VERSION);
+    EXPECT_EQ(parse({"--seed", "3", "--version", "--bogus"}).action, OPTIONS_SHOW_VERSION);
+    EXPECT_EQ(parse({"--version", "--help"}).action, OPTIONS_SHOW_VERSION);
+    EXPECT_EQ(parse({"--help", "--version"}).action, OPTIONS_SHOW_HELP);
+    EXPECT_EQ(parse({"--craft", "x", "--version"}).action, OPTIONS_FAIL);
+
+    const Parsed valued = parse({"--version=2"});
+    EXPECT_EQ(valued.action, OPTIONS_FAIL);
+    EXPECT_NE(valued.message.find("--version takes no value"), std::string::npos) << valued.message;
+    EXPECT_EQ(parse({"-V"}).action, OPTIONS_FAIL) << "--version has no short name";
+
+    EXPECT_STREQ(versionText(), "brennoc " BRENNOC_PROJECT_VERSION "\n");
+    EXPECT_NE(std::string(usageText()).find("\n  --version "), std::string::npos)
+        << "the usage lists --version";
+}
+
 // Each kind of bad command line fails with one line that names what is wrong
 // and points at --help.
 TEST(OptionsTest, BadCommandLinesFailWithOneLine) {
