@@ -17,7 +17,11 @@ SbBox3f regionOf(const OctTree& tree) {
 }  // namespace
 
 IndexSet::IndexSet(OctTree& tree)
-    : octree(tree), dbvt(regionOf(tree)), flat(regionOf(tree)), chosen(OCTREE) {}
+    : octree(tree),
+      dbvt(regionOf(tree)),
+      flat(regionOf(tree)),
+      bounds(regionOf(tree)),
+      chosen(OCTREE) {}
 
 CollisionIndex& IndexSet::at(int number) {
     CollisionIndex* const indexes[count] = {&octree, &dbvt, &flat};
