@@ -17,3 +17,9 @@ bool CollisionIndex::tryMove(const CollisionObject& filed, const CollisionObject
     moveBack(tried, filed);
     return true;
 }
+
+void CollisionIndex::removeAll(const std::vector<CollisionObject>& collected) {
+    for (const CollisionObject& record : collected) {
+        remove(record);
+    }
+}
