@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Three kinds of hostile but ordinary use of the real program on a virtual
 # display (Xvfb), each printing what it saw:
-#   stall  at 10,000 craft with physics on for 10 s, the process stopped 15 s
+#   stall  at 10,000 craft with physics on for 3 s, the process stopped 15 s
 #          (kill -STOP) and continued for 30 s: the frame statistics' physics
 #          steps and `outside` count (movers outside the collision region) and
 #          the exit code;
 #   edge   the camera flown forwards in free flight for 30 s (past the
-#          region's face at z = 60), then physics on for 20 s: where the
+#          region's face at z = 60), then physics on for 40 s: where the
 #          camera ended (--camera-trace);
 #   storm  at 10,000 craft, 300 presses of I sent at once, then Escape: the
 #          seconds from Escape to the end of the process.
@@ -81,7 +81,7 @@ for run in "${runs[@]}"; do
         stall)
             start stall --craft 10000 --frame-stats
             tap "$id" e
-            sleep 10
+            sleep 3
             kill -STOP "$program"
             sleep 15
             kill -CONT "$program"
@@ -97,7 +97,7 @@ for run in "${runs[@]}"; do
             sleep 30
             xdotool keyup a
             tap "$id" e
-            sleep 20
+            sleep 40
             tap "$id" Escape
             finish
             echo "edge: $(grep -o 'camera at .*' "$err"), exit code $code"

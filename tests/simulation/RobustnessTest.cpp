@@ -204,7 +204,8 @@ TEST_F(BoundTest, ALongIntervalIntegratesAQuarterSecond) {
     step();
     press(KEY_E, false);
     press(KEY_A);
-    const double intervals[][2] = {{0.02, 0.02}, {0.2, 0.2}, {0.25, 0.25}, {15, 0.25}, {3600, 0.25}};
+    const double intervals[][2] = {
+        {0.02, 0.02}, {0.2, 0.2}, {0.25, 0.25}, {15, 0.25}, {3600, 0.25}};
     for (const auto& interval : intervals) {
         cameraVelocity.setValue(0, 0, 0);
         step(interval[0]);
