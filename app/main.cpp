@@ -25,6 +25,7 @@
 #include "perfgraph/SoPerfGraph.h"
 #include "replay/RecordingFile.h"
 #include "replay/Replay.h"
+#include "simulation/Motion.h"
 #include "simulation/Session.h"
 #include "sowin/SoWin.h"
 #include "sowin/SoWinRenderArea.h"
@@ -70,7 +71,8 @@ SoPerfGraph* newGraph(float positionY) {
 // the last, their mean cost in microseconds, the part of it spent inside index
 // calls, and the mean of the samples the lower graph was given), the moves
 // tried and the share accepted, and for each index the steps it was active
-// and its mean cost over them: inside its calls and the whole step.
+// and its mean cost over them: inside its calls and the whole step; last, the
+// movers whose box lay outside the indexes' region at the end.
 double perSecond(unsigned long count, const SbTime& from, const SbTime& to) {
     const double seconds = (to - from).getValue();
     return seconds > 0 ? count / seconds : 0;
@@ -101,6 +103,7 @@ void reportFrameStats(const Session& session) {
                          figures.steps, name, mean(figures.indexMicroseconds, figures.steps), name,
                          mean(figures.physicsMicroseconds, figures.steps));
     }
+    printMachineLine(stderr, " outside %lu", session.moversOutside);
     std::fputc('\n', stderr);
 }
 
@@ -322,6 +325,7 @@ int main(int argc, char** argv) {
     session.loopStart = SbTime::getTimeOfDay();
     SoWin::mainLoop();
 
+    countMoversOutside(session);
     if (player) {
         player->reportCamera();
         player->printLine(true, -1);

@@ -12,6 +12,7 @@
 #include "simulation/Session.h"
 #include "simulation/SimulationState.h"
 #include "spatialindex/MoveProtocol.h"
+#include "spatialindex/Region.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ const float cameraHalfExtent = 0.05f;
 const float phaseStep = 0.5f;
 const float phaseWrap = 360.0f;
 const float phaseStart = 0.001f;
+// How far inside the region's faces a camera brought back is put, so that
+// its box lies inside after rounding.
+const float insideMargin = 0.001f;
 
 // Adds the time from its creation to its end to the session's
 // indexMicroseconds, when the session times index calls.
@@ -69,6 +73,26 @@ void countMove(Session& session, const CollisionObject& tried, bool refused) {
     if (session.moveObserver) {
         session.moveObserver(session.moveObserverData, tried, refused);
     }
+}
+
+// The nearest point to at where the camera's box lies inside the region.
+SbVec3f cameraPlaceInside(const SbVec3f& at, const SbBox3f& region) {
+    SbVec3f inside = at;
+    const float keep = cameraHalfExtent + insideMargin;
+    for (int axis = 0; axis < 3; ++axis) {
+        const float low = region.getMin()[axis] + keep;
+        const float high = region.getMax()[axis] - keep;
+        inside[axis] = at[axis] < low ? low : (at[axis] > high ? high : at[axis]);
+    }
+    return inside;
+}
+
+// The region's faces are walls: a move whose box would leave it is refused
+// like a collision, in every index, before the index is asked. (Outside the
+// region no index would find a collision, and the octree would lose the
+// record.)
+bool leavesRegion(const Session& session, const SbBox3f& tried) {
+    return !insideRegion(tried, session.indexes->region());
 }
 
 SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
@@ -126,8 +150,8 @@ void moveFlyingObject(CollisionObject& record, float frameFactor, Session& sessi
     const CollisionObject candidate = craftRecord(next, tried, &object);
     // Filed back if the move is refused: the craft where it stays.
     const CollisionObject staying = craftRecord(positionOf(object), record.box, &object);
-    bool refused;
-    {
+    bool refused = leavesRegion(session, *tried);
+    if (!refused) {
         IndexTime timed(session);
         refused = tryMove(session.index(), staying, candidate);
     }
@@ -176,18 +200,22 @@ void rebuildCameraObject(CollisionIndex& index) {
 
 bool moveCamera(float frameFactor, Session& session) {
     accelerateCamera(frameFactor);
-    const SbVec3f next = camera->position.getValue() + cameraVelocity;
 
     if (cameraObjectStale) {
         cameraObjectStale = false;
+        // Free flight may have left the region: the camera comes back to its
+        // nearest point inside, where its record can be filed.
+        camera->position.setValue(
+            cameraPlaceInside(camera->position.getValue(), session.indexes->region()));
         IndexTime timed(session);
         rebuildCameraObject(session.index());
     }
 
+    const SbVec3f next = camera->position.getValue() + cameraVelocity;
     CollisionObject* candidate =
         new CollisionObject(next[0], next[1], next[2], cameraBoxAround(next));
-    bool refused;
-    {
+    bool refused = leavesRegion(session, *candidate->box);
+    if (!refused) {
         IndexTime timed(session);
         refused = tryMove(session.index(), *cameraObject, *candidate);
     }
@@ -208,4 +236,21 @@ bool moveCamera(float frameFactor, Session& session) {
 void finishMoves(Session& session) {
     IndexTime timed(session);
     session.index().stepDone();
+}
+
+void countMoversOutside(Session& session) {
+    session.moversOutside = 0;
+    if (!session.indexes) {
+        return;
+    }
+    const SbBox3f& region = session.indexes->region();
+    const SbList<CollisionObject*>& records = cityBuilder.flyingObjects;
+    for (int i = 0; i < records.getLength(); ++i) {
+        if (records[i] && records[i]->box && !insideRegion(*records[i]->box, region)) {
+            ++session.moversOutside;
+        }
+    }
+    if (cameraObject && cameraObject->box && !insideRegion(*cameraObject->box, region)) {
+        ++session.moversOutside;
+    }
 }

@@ -40,6 +40,10 @@ void accelerateCamera(float frameFactor);
 // tried and tell the session's observer of it, and add the time they spend
 // inside index calls to its figures when it asks for them.
 
+// A move whose tried box would leave the indexes' region is refused like a
+// collision, and a camera back from free flight outside the region is first
+// put at its nearest place inside: no mover leaves the region.
+
 // Moves one flying object by one step and files it in the index at its new
 // place, or back at its old one when the tried place collides.
 void moveFlyingObject(CollisionObject& record, float frameFactor, Session& session);
@@ -57,3 +61,7 @@ bool moveCamera(float frameFactor, Session& session);
 
 // Lets the index do its upkeep after a step's moves.
 void finishMoves(Session& session);
+
+// Counts into the session's moversOutside the craft records and the camera's
+// record whose box does not lie inside the indexes' region.
+void countMoversOutside(Session& session);

@@ -40,7 +40,7 @@ bool Session::handleKey(const SoEvent* event) {
             continue;
         }
         if (key == SoKeyboardEvent::I && indexes) {
-            indexes->cycle();
+            indexSwitchesAsked = (indexSwitchesAsked + 1) % IndexSet::count;
         } else if (key == SoKeyboardEvent::P) {
             paused = !paused;
             singleStepsAsked = 0;
@@ -50,4 +50,11 @@ bool Session::handleKey(const SoEvent* event) {
         return true;
     }
     return false;
+}
+
+void Session::switchIndexAsked() {
+    if (indexes && indexSwitchesAsked != 0) {
+        indexes->choose((indexes->activeNumber() + indexSwitchesAsked) % IndexSet::count);
+    }
+    indexSwitchesAsked = 0;
 }

@@ -77,10 +77,22 @@ struct Session {
     void physicsStepTaken(float microseconds, const SbTime& end);
 
     // The run's keys outside the held-key table, acted on when pressed
-    // (between two steps): I moves the records to the next index, P pauses
-    // and resumes the physics, N asks for one step while paused. Returns true
-    // for their presses and releases, which should go no further.
+    // (between two steps): I asks for the next index, P pauses and resumes
+    // the physics, N asks for one step while paused. Returns true for their
+    // presses and releases, which should go no further.
     bool handleKey(const SoEvent* event);
+
+    // Index switches asked for by I since the last step, counted round the
+    // three indexes: a step moves the records at most once, straight to the
+    // index they lead to, so that a storm of presses costs one switch and
+    // Escape or the window's close never waits behind them.
+    int indexSwitchesAsked = 0;
+    // Makes the index the asked switches lead to active; called by the step.
+    void switchIndexAsked();
+
+    // Movers (craft and camera) whose box lay outside the indexes' region
+    // when the run ended; counted just before their records are released.
+    unsigned long moversOutside = 0;
 
 private:
     double indexMicrosecondsAtLastSample = 0;

@@ -27,6 +27,17 @@ void reportCamera(const Session& session) {
                      at[0], at[1], at[2], session.physicsSteps, session.cameraStillSteps);
 }
 
+// The longest interval one step integrates. A tick after a stall (the process
+// stopped, a debugger, a busy machine) measures the whole stall; integrated in
+// one step, it would turn the steering and thrust divisors to nearly nothing
+// and fling every craft far away. Longer intervals count as this one: the
+// simulation falls behind the clock instead. Well above any slow frame.
+const double longestStepSeconds = 0.25;
+
+SbTime boundedInterval(const SbTime& interval) {
+    return interval.getValue() > longestStepSeconds ? SbTime(longestStepSeconds) : interval;
+}
+
 float frameFactorOf(const SbTime& interval) {
     return static_cast<float>(1.0 / (interval.getValue() * 50));
 }
@@ -48,14 +59,18 @@ float physicsFrameFactor(const SbTime& interval, Session& session) {
 
 }  // namespace
 
-void simulationStep(SbTime interval, Session& session) {
+void simulationStep(SbTime measured, Session& session) {
+    const SbTime interval = boundedInterval(measured);
     const float frameFactor = frameFactorOf(interval);
     if (keyDown(KEY_ESCAPE)) {
         reportCamera(session);
+        countMoversOutside(session);
         // main's tear-down never runs after this exit.
         releaseFlyingObjectRecords();
         std::exit(session.exitCode);
     }
+    // After Escape: queued switches never delay the end.
+    session.switchIndexAsked();
     // A zero or backward interval makes frameFactor infinite or negative, which
     // would flip the turn weights and the thrust: such a step does nothing.
     if (!(frameFactor > 0) || std::isinf(frameFactor)) {

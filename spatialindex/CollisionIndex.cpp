@@ -25,3 +25,9 @@ IndexNumbers CollisionIndex::walkBoxes(IndexBoxVisitor, void*) const {
 std::string CollisionIndex::describe(const IndexNumbers&) const {
     return std::string();
 }
+
+void CollisionIndex::removeAll(const std::vector<CollisionObject>& collected) {
+    for (const CollisionObject& record : collected) {
+        remove(record);
+    }
+}

@@ -67,11 +67,15 @@ public:
     // with the same records filed afterwards; an index may decide the move
     // before it changes anything.
     virtual bool tryMove(const CollisionObject& filed, const CollisionObject& tried);
+    // Deletes every filed record, given what collect gave: remove for each,
+    // which an index may do in one go.
+    virtual void removeAll(const std::vector<CollisionObject>& collected);
     // Called once after each physics step's moves, for upkeep an index may
     // want to spread over the steps.
     virtual void stepDone() {}
-    // Called after many records were filed at once (the world built, or
-    // moved over from another index), for an index that rebuilds itself then.
+    // Called after the world was filed at once, for an index that rebuilds
+    // itself then. (Records moved over from another index are not followed
+    // by it: the rebuild would cost more than the switch.)
     virtual void filedAll() {}
     // Appends one record of every filed thing (one per box), in an order that
     // depends only on the index's contents and history. Visits every record.

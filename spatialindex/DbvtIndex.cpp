@@ -147,6 +147,14 @@ void DbvtIndex::moveBack(const CollisionObject& from, const CollisionObject& to)
     refile(entry, to);
 }
 
+void DbvtIndex::removeAll(const std::vector<CollisionObject>&) {
+    for (const std::unique_ptr<Entry>& entry : entries) {
+        broadphase.destroyProxy(entry->proxy, nullptr);
+    }
+    entries.clear();
+    byBox.clear();
+}
+
 void DbvtIndex::collect(std::vector<CollisionObject>& records) const {
     RecordsOncePerBox collected(records);
     for (const std::unique_ptr<Entry>& entry : entries) {

@@ -28,6 +28,8 @@ public:
     // A lone record moves its proxy (setAabb) instead of leaving and coming back.
     bool moveAndCheck(const CollisionObject& from, const CollisionObject& to) override;
     void moveBack(const CollisionObject& from, const CollisionObject& to) override;
+    // Every proxy destroyed in one pass over the entries.
+    void removeAll(const std::vector<CollisionObject>& collected) override;
     // In the order the records were filed, a removed one's place taken by
     // the last.
     void collect(std::vector<CollisionObject>& records) const override;

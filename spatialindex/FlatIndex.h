@@ -15,6 +15,8 @@ public:
     void insert(const CollisionObject& record) override;
     void remove(const CollisionObject& record) override;
     bool insertAndCheck(const CollisionObject& record) override;
+    // Empties the list at once.
+    void removeAll(const std::vector<CollisionObject>&) override { records.clear(); }
     // In list order: as filed, a removed record's place taken by the last.
     void collect(std::vector<CollisionObject>& records) const override;
 

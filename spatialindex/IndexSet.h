@@ -1,5 +1,7 @@
 #pragma once
 
+#include <Inventor/SbBox3f.h>
+
 #include "spatialindex/DbvtIndex.h"
 #include "spatialindex/FlatIndex.h"
 #include "spatialindex/OctTreeIndex.h"
@@ -24,6 +26,9 @@ public:
     CollisionIndex& at(int number);
     const CollisionIndex& at(int number) const;
 
+    // The region every index covers: the octree's.
+    const SbBox3f& region() const { return bounds; }
+
     // The number of the index with that name ("octree", "dbvt", "flat"), or
     // -1; and the name of a number.
     static int find(const char* name);
@@ -39,5 +44,6 @@ private:
     OctTreeIndex octree;
     DbvtIndex dbvt;
     FlatIndex flat;
+    const SbBox3f bounds;
     int chosen;
 };

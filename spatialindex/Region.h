@@ -19,3 +19,15 @@ inline bool clipToRegion(const SbBox3f& box, const SbBox3f& region, SbBox3f& cli
     clipped.setBounds(min, max);
     return true;
 }
+
+// Whether all of box lies in region (faces included): the indexes decide
+// collisions only inside it, so a mover's box must stay there.
+inline bool insideRegion(const SbBox3f& box, const SbBox3f& region) {
+    for (int axis = 0; axis < 3; ++axis) {
+        if (!(box.getMin()[axis] >= region.getMin()[axis] &&
+              box.getMax()[axis] <= region.getMax()[axis])) {
+            return false;
+        }
+    }
+    return true;
+}

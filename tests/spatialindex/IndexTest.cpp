@@ -114,6 +114,36 @@ TEST_F(IndexTest, ChoosingMovesEveryThingOnceAndLeavesTheOldEmpty) {
     EXPECT_EQ(set.choose(IndexSet::OCTREE), 0) << "choosing the active one moves nothing";
 }
 
+// An index emptied at once (as a switch away from it does) holds nothing,
+// the dynamic tree not one proxy, and decides as before once refilled.
+TEST_F(IndexTest, AnIndexEmptiedAtOnceHoldsNothingAndWorksAgain) {
+    const std::vector<SbBox3f*>& city = cityBoxes(3);
+    SbBox3f free(-50, -100, -50, -49, -99, -49), into(*city.front());
+    for (CollisionIndex* index : all) {
+        for (int round = 0; round < 2; ++round) {
+            for (SbBox3f* box : city) {
+                index->insert(recordOf(box));
+            }
+            std::vector<CollisionObject> records;
+            index->collect(records);
+            ASSERT_EQ(records.size(), city.size()) << index->name();
+            index->removeAll(records);
+            EXPECT_TRUE(held(*index).empty()) << index->name();
+            if (index == &set.dbvt) {
+                EXPECT_EQ(set.dbvt.leafCount(), 0);
+            }
+        }
+        for (SbBox3f* box : city) {
+            index->insert(recordOf(box));
+        }
+        EXPECT_TRUE(index->insertAndCheck(recordOf(&into))) << index->name();
+        index->remove(recordOf(&into));
+        EXPECT_FALSE(index->insertAndCheck(recordOf(&free))) << index->name();
+        index->remove(recordOf(&free));
+        EXPECT_EQ(held(*index).size(), city.size()) << index->name();
+    }
+}
+
 TEST_F(IndexTest, ARefusedMoveFilesTheMoverBackAndAnAcceptedOneUnderItsNewBox) {
     SbBox3f wall(5, -4, 0, 6, 0, 10), at(3, -1, 3, 4, -0.5f, 4);
     SbBox3f clear(3.5f, -1, 3, 4.5f, -0.5f, 4), into(4.5f, -1, 3, 5.5f, -0.5f, 4);
