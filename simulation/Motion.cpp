@@ -22,7 +22,6 @@ const SbVec3f craftDimensions(1.0f, 0.5f, 1.0f);
 const float cameraHalfExtent = 0.05f;
 const float phaseStep = 0.5f;
 const float phaseWrap = 360.0f;
-const float phaseStart = 0.001f;
 
 // Adds the time from its creation to its end to the session's
 // indexMicroseconds, when the session times index calls.
@@ -101,7 +100,7 @@ SbVec3f orbitTarget(const FlyingObject& object, float phase) {
 void advanceOrbitPhase() {
     orbitPhase += phaseStep;
     if (orbitPhase >= phaseWrap) {
-        orbitPhase = phaseStart;
+        orbitPhase = orbitPhaseStart;
     }
 }
 
