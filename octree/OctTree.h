@@ -160,10 +160,9 @@ private:
     bool leafCollides(const SbBox3f* gone = nullptr);
     // A move, decided before anything changes (tryMove).
     struct Trial;
-    bool tryFiling(Trial& trial);
+    void walkMove(Trial& trial, bool goneReaches, bool triedReaches);
+    void tryFiling(Trial& trial);
     bool moveByFourCalls(const CollisionObject& from, const CollisionObject& to);
-    void refile(const CollisionObject& record);
-    void refileBelow(const CollisionObject& record);
     int removeCopies(const SbBox3f* box);
     int removeEverywhereBelow(const SbBox3f* box);
     int removeFromList(const SbBox3f* box);

@@ -1,48 +1,78 @@
 // A move decided before the tree changes: tryMove.
-#include <vector>
-
 #include "octree/OctTree.h"
 #include "octree/internal/OctTreeChangeCheck.h"
 
-// What filing a tried record would do, worked out before anything changes,
-// on the tree as it is with the mover's filed record taken out.
+// What a move would do, worked out in one walk before anything changes, on
+// the tree as it is with the mover's filed record taken out: the walk goes
+// down every octant the filed box or the tried one reaches, and keeps the
+// leaves of each in the order remove and the filing visit them.
 struct OctTree::Trial {
+    // Room for the leaves of a small mover's two boxes; a move reaching more
+    // is left to the four calls, so that a move allocates nothing.
+    static constexpr int room = 32;
+
     const CollisionObject& record;
     // The mover's filed box: seen as gone, and found in how many leaves.
     const SbBox3f* gone;
-    int goneFound;
-    bool collides;
-    // The leaves the filing would append the record to.
-    std::vector<OctTree*>& leaves;
+    int goneFound = 0;
+    bool collides = false;
+    // False where the filing would do more than append the tried record, or
+    // where the leaves do not fit.
+    bool onlyAppends = true;
+    // The leaves the filed box reaches (remove looks there, a refused move
+    // files the mover again there) and those the tried record would be
+    // appended to.
+    OctTree* goneLeaves[room];
+    int goneCount = 0;
+    OctTree* triedLeaves[room];
+    int triedCount = 0;
+
+    Trial(const CollisionObject& record, const SbBox3f* gone) : record(record), gone(gone) {}
 };
 
 bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
-    if (to.box == nullptr) {
+    if (to.box == nullptr || from.box == nullptr) {
         return moveByFourCalls(from, to);
     }
-    static thread_local std::vector<OctTree*> leaves;
-    leaves.clear();
-    Trial trial{to, from.box, 0, false, leaves};
+    Trial trial(to, from.box);
     // The count insertAndCheck would see, after remove took the mover out.
     const int reachesTo = reachesRegion(*to.box);
     root->recordsFiled += reachesTo - 1;
-    const bool onlyAppends = tryFiling(trial);
+    walkMove(trial, true, true);
     root->recordsFiled -= reachesTo - 1;
     // Where the filing would split or refuse, where the tried box is filed
     // already, or where the mover was not met (so remove would count
     // otherwise), the four calls decide.
-    if (!onlyAppends || trial.goneFound == 0) {
+    if (!trial.onlyAppends || trial.goneFound == 0) {
         return moveByFourCalls(from, to);
     }
     if (trial.collides) {
-        refile(from);
+        // remove and then insert of the mover, in each leaf its box reaches:
+        // its copies go and it is filed again. The filings depend only on
+        // their own leaf and the root's counts, which are those insert would
+        // see: the mover was found filed, so remove would take one off and
+        // insert give it back.
+        const ChangeCheck change(*this, from.box, from.box);
+        for (int n = 0; n < trial.goneCount; ++n) {
+            OctTree* leaf = trial.goneLeaves[n];
+            if (leaf->objectCount > 0) {
+                leaf->removeFromList(from.box);
+            }
+            leaf->file(from, false);
+        }
         return true;
     }
-    remove(from);
-    const ChangeCheck change(*this, nullptr, to.box);
-    root->recordsFiled += reachesTo;
-    for (OctTree* leaf : leaves) {
-        leaf->keep(to, false);
+    // remove(from) in every leaf first, then the appends of the filing.
+    const ChangeCheck change(*this, from.box, to.box);
+    for (int n = 0; n < trial.goneCount; ++n) {
+        OctTree* leaf = trial.goneLeaves[n];
+        if (leaf->objectCount > 0) {
+            leaf->removeFromList(from.box);
+        }
+    }
+    root->recordsFiled += reachesTo - 1;
+    for (int n = 0; n < trial.triedCount; ++n) {
+        trial.triedLeaves[n]->keep(to, false);
     }
     return false;
 }
@@ -57,18 +87,42 @@ bool OctTree::moveByFourCalls(const CollisionObject& from, const CollisionObject
     return true;
 }
 
-// False where filing would do more than append the record: split a leaf,
-// refuse the record at maxDepth, or add a second copy of its box to a leaf.
-bool OctTree::tryFiling(Trial& trial) {
-    const SbBox3f& box = *trial.record.box;
+// Down the octants either box reaches, in ascending order, as remove and the
+// filing each walk theirs; stops where the four calls will decide.
+void OctTree::walkMove(Trial& trial, bool goneReaches, bool triedReaches) {
     if (isInner()) {
-        for (unsigned reached = overlappedOctants(box); reached != 0; reached &= reached - 1) {
-            if (!childBlock[lowestOctant(reached)].tryFiling(trial)) {
-                return false;
-            }
+        const unsigned gone = goneReaches ? overlappedOctants(*trial.gone) : 0u;
+        const unsigned tried = triedReaches ? overlappedOctants(*trial.record.box) : 0u;
+        for (unsigned reached = gone | tried; reached != 0 && trial.onlyAppends;
+             reached &= reached - 1) {
+            const int k = lowestOctant(reached);
+            childBlock[k].walkMove(trial, (gone >> k) & 1, (tried >> k) & 1);
         }
-        return true;
+        return;
     }
+    if (goneReaches) {
+        if (trial.goneCount == Trial::room) {
+            trial.onlyAppends = false;
+            return;
+        }
+        trial.goneLeaves[trial.goneCount++] = this;
+    }
+    if (triedReaches) {
+        tryFiling(trial);
+        return;
+    }
+    for (int i = 0; i < objectCount; ++i) {
+        if (objects[i].box == trial.gone) {
+            ++trial.goneFound;
+            return;
+        }
+    }
+}
+
+// In a leaf the tried record reaches: whether filing would only append it,
+// and whether it would collide there.
+void OctTree::tryFiling(Trial& trial) {
+    const SbBox3f& box = *trial.record.box;
     int staying = 0;
     bool goneHere = false;
     for (int i = 0; i < objectCount; ++i) {
@@ -77,8 +131,9 @@ bool OctTree::tryFiling(Trial& trial) {
             goneHere = true;
             continue;
         }
-        if (other == &box) {
-            return false;
+        if (other == &box || trial.triedCount == Trial::room) {
+            trial.onlyAppends = false;
+            return;
         }
         ++staying;
         trial.collides = trial.collides || boxesOverlap(box, *other);
@@ -88,33 +143,13 @@ bool OctTree::tryFiling(Trial& trial) {
     // than split is taken with the mover's record still in the list: a record
     // more can only turn keeping into splitting, which the four calls then do.
     if (staying >= nodeCapacity && (depth == maxDepth || !keepsInsteadOfSplitting(trial.record))) {
-        return false;
-    }
-    trial.collides = trial.collides || leafCollides(trial.gone);
-    trial.leaves.push_back(this);
-    return true;
-}
-
-// remove and then insert of the same record, in one walk: in each leaf its
-// box reaches, its copies go and it is filed again. The filings depend only
-// on their own leaf and the root's counts, which are those insert would see:
-// the record was found filed, so remove would take one off and insert give
-// it back.
-void OctTree::refile(const CollisionObject& record) {
-    const ChangeCheck change(*this, record.box, record.box);
-    refileBelow(record);
-}
-
-void OctTree::refileBelow(const CollisionObject& record) {
-    if (isInner()) {
-        for (unsigned reached = overlappedOctants(*record.box); reached != 0;
-             reached &= reached - 1) {
-            childBlock[lowestOctant(reached)].refileBelow(record);
-        }
+        trial.onlyAppends = false;
         return;
     }
-    if (objectCount > 0) {
-        removeFromList(record.box);
+    if (trial.triedCount == Trial::room) {
+        trial.onlyAppends = false;
+        return;
     }
-    file(record, false);
+    trial.collides = trial.collides || leafCollides(trial.gone);
+    trial.triedLeaves[trial.triedCount++] = this;
 }
