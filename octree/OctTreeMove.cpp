@@ -1,6 +1,7 @@
 // A move decided before the tree changes: tryMove.
 #include "octree/OctTree.h"
 #include "octree/internal/OctTreeChangeCheck.h"
+#include "octree/internal/OctantMasks.h"
 
 // What a move would do, worked out in one walk before anything changes, on
 // the tree as it is with the mover's filed record taken out: the walk goes
@@ -26,8 +27,20 @@ struct OctTree::Trial {
     int goneCount = 0;
     OctTree* triedLeaves[room];
     int triedCount = 0;
+#if defined(BRENNOC_SSE_OCTANTS)
+    // Both boxes' corners as the octant test reads them, loaded once a move.
+    __m128 goneMin, goneMax, triedMin, triedMax;
+#endif
 
-    Trial(const CollisionObject& record, const SbBox3f* gone) : record(record), gone(gone) {}
+    Trial(const CollisionObject& record, const SbBox3f* gone) : record(record), gone(gone) {
+#if defined(BRENNOC_SSE_OCTANTS)
+        auto lanes = [](const SbVec3f& v) { return _mm_setr_ps(v[0], v[1], v[2], 0.0f); };
+        goneMin = lanes(gone->getMin());
+        goneMax = lanes(gone->getMax());
+        triedMin = lanes(record.box->getMin());
+        triedMax = lanes(record.box->getMax());
+#endif
+    }
 };
 
 bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
@@ -91,8 +104,22 @@ bool OctTree::moveByFourCalls(const CollisionObject& from, const CollisionObject
 // filing each walk theirs; stops where the four calls will decide.
 void OctTree::walkMove(Trial& trial, bool goneReaches, bool triedReaches) {
     if (isInner()) {
+#if defined(BRENNOC_SSE_OCTANTS)
+        // The node's planes loaded once for both boxes.
+        const __m128 lo = _mm_loadu_ps(regionMin);
+        const __m128 mid = _mm_loadu_ps(centre);
+        const __m128 hi = _mm_loadu_ps(regionMax);
+        const unsigned gone =
+            goneReaches
+                ? octree::octantMasks[octree::halvesReached(lo, mid, hi, trial.goneMin, trial.goneMax)]
+                : 0u;
+        const unsigned tried = triedReaches ? octree::octantMasks[octree::halvesReached(
+                                                  lo, mid, hi, trial.triedMin, trial.triedMax)]
+                                            : 0u;
+#else
         const unsigned gone = goneReaches ? overlappedOctants(*trial.gone) : 0u;
         const unsigned tried = triedReaches ? overlappedOctants(*trial.record.box) : 0u;
+#endif
         for (unsigned reached = gone | tried; reached != 0 && trial.onlyAppends;
              reached &= reached - 1) {
             const int k = lowestOctant(reached);
