@@ -6,7 +6,8 @@
 # line (BRENNOC_FRAME_STATS=1): frames per second with physics on, the mean
 # physics step, the part of it inside octree calls and, where the line gives
 # it (a figure named accepted...), the share of tried moves the octree
-# accepted.
+# accepted, and the resident memory (VmRSS) just before Escape with its
+# peak (VmHWM).
 #
 #   scripts/many-craft.sh [--binary PATH] [--seconds S] [COUNT...]
 #
@@ -72,8 +73,8 @@ figure() {
     echo "${value:--}"
 }
 
-echo "| Craft | Frames per second, physics on | Physics per step | Of it in the octree | Moves accepted |"
-echo "|---:|---:|---:|---:|---:|"
+echo "| Craft | Frames per second, physics on | Physics per step | Of it in the octree | Moves accepted | Resident memory (peak) |"
+echo "|---:|---:|---:|---:|---:|---:|"
 for craft in "${counts[@]}"; do
     err="$logs/craft-$craft.stderr"
     (cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" --seed 7 --craft "$craft" \
@@ -83,6 +84,8 @@ for craft in "${counts[@]}"; do
     xdotool windowfocus --sync "$id"
     tap "$id" e
     sleep "$seconds"
+    rss="$(awk '/^VmRSS/ {r = $2} /^VmHWM/ {h = $2}
+                END {printf "%.0f MiB (%.0f MiB)", r / 1024, h / 1024}' "/proc/$program/status")"
     tap "$id" Escape
     for _ in $(seq 600); do
         kill -0 "$program" 2>/dev/null || break
@@ -97,12 +100,12 @@ for craft in "${counts[@]}"; do
         else printf "%.1f %%\n", a * 100 }')"
     awk -v craft="$craft" -v fps="$(figure physics-fps "$err")" \
         -v physics="$(figure physics-us "$err")" -v octree="$(figure octree-us "$err")" \
-        -v accepted="$accepted" '
+        -v accepted="$accepted" -v rss="$rss" '
         function time(us) {
             return us >= 1000 ? sprintf("%.1f ms", us / 1000) : sprintf("%.0f µs", us)
         }
         BEGIN {
-            printf "| %d | %." (fps < 1 ? 2 : 1) "f | %s | %s | %s |\n", craft, fps, time(physics),
-                   time(octree), accepted
+            printf "| %d | %." (fps < 1 ? 2 : 1) "f | %s | %s | %s | %s |\n", craft, fps,
+                   time(physics), time(octree), accepted, rss
         }'
 done
