@@ -9,7 +9,10 @@
 # accepted, and the resident memory (VmRSS) just before Escape with its
 # peak (VmHWM).
 #
-#   scripts/many-craft.sh [--binary PATH] [--seconds S] [COUNT...]
+#   scripts/many-craft.sh [--binary PATH] [--seconds S] [--rss-every S] [COUNT...]
+#
+# --rss-every S prints the resident memory every S seconds of the run on
+# standard error, to show whether it stays flat.
 #
 # Defaults: the binary in build/ (built first), 30 seconds with physics on,
 # counts 10 100 1000 10000. Each run's standard error is kept in
@@ -18,11 +21,13 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 binary=""
 seconds=30
+rss_every=0
 counts=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --binary) binary="$(realpath "$2")"; shift 2 ;;
         --seconds) seconds="$2"; shift 2 ;;
+        --rss-every) rss_every="$2"; shift 2 ;;
         *) counts+=("$1"); shift ;;
     esac
 done
@@ -83,7 +88,15 @@ for craft in "${counts[@]}"; do
     id="$(window "$program")" || { echo "no window with $craft craft" >&2; cat "$err" >&2; exit 1; }
     xdotool windowfocus --sync "$id"
     tap "$id" e
-    sleep "$seconds"
+    if [ "$rss_every" -gt 0 ]; then
+        for ((t = rss_every; t <= seconds; t += rss_every)); do
+            sleep "$rss_every"
+            echo "$craft craft, $t s: $(grep VmRSS "/proc/$program/status")" >&2
+        done
+        sleep $((seconds % rss_every))
+    else
+        sleep "$seconds"
+    fi
     rss="$(awk '/^VmRSS/ {r = $2} /^VmHWM/ {h = $2}
                 END {printf "%.0f MiB (%.0f MiB)", r / 1024, h / 1024}' "/proc/$program/status")"
     tap "$id" Escape
