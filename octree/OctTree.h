@@ -163,6 +163,10 @@ private:
     void walkMove(Trial& trial, bool goneReaches, bool triedReaches);
     void tryFiling(Trial& trial);
     bool moveByFourCalls(const CollisionObject& from, const CollisionObject& to);
+    bool moveByWalks(const CollisionObject& from, const CollisionObject& to, int reachesTo);
+    void appendBelow(const CollisionObject& record);
+    bool refile(const CollisionObject& record);
+    void refileBelow(const CollisionObject& record);
     int removeCopies(const SbBox3f* box);
     int removeEverywhereBelow(const SbBox3f* box);
     int removeFromList(const SbBox3f* box);

@@ -8,8 +8,8 @@
 // down every octant the filed box or the tried one reaches, and keeps the
 // leaves of each in the order remove and the filing visit them.
 struct OctTree::Trial {
-    // Room for the leaves of a small mover's two boxes; a move reaching more
-    // is left to the four calls, so that a move allocates nothing.
+    // Room for the leaves of a small mover's two boxes, so that a move
+    // allocates nothing; a move reaching more walks again to change them.
     static constexpr int room = 32;
 
     const CollisionObject& record;
@@ -17,9 +17,10 @@ struct OctTree::Trial {
     const SbBox3f* gone;
     int goneFound = 0;
     bool collides = false;
-    // False where the filing would do more than append the tried record, or
-    // where the leaves do not fit.
+    // False where the filing would do more than append the tried record.
     bool onlyAppends = true;
+    // True where the leaves did not all fit in the room below.
+    bool roomFull = false;
     // The leaves the filed box reaches (remove looks there, a refused move
     // files the mover again there) and those the tried record would be
     // appended to.
@@ -59,6 +60,9 @@ bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
     if (!trial.onlyAppends || trial.goneFound == 0) {
         return moveByFourCalls(from, to);
     }
+    if (trial.roomFull) {
+        return trial.collides ? refile(from) : moveByWalks(from, to, reachesTo);
+    }
     if (trial.collides) {
         // remove and then insert of the mover, in each leaf its box reaches:
         // its copies go and it is filed again. The filings depend only on
@@ -88,6 +92,49 @@ bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
         trial.triedLeaves[n]->keep(to, false);
     }
     return false;
+}
+
+// The move as decided, its leaves found by walking again: the mover's copies
+// taken out, then the tried record appended in every leaf its box reaches.
+bool OctTree::moveByWalks(const CollisionObject& from, const CollisionObject& to, int reachesTo) {
+    const ChangeCheck change(*this, from.box, to.box);
+    removeCopies(from.box);
+    root->recordsFiled += reachesTo - 1;
+    appendBelow(to);
+    return false;
+}
+
+void OctTree::appendBelow(const CollisionObject& record) {
+    if (!isInner()) {
+        keep(record, false);
+        return;
+    }
+    for (unsigned reached = overlappedOctants(*record.box); reached != 0; reached &= reached - 1) {
+        childBlock[lowestOctant(reached)].appendBelow(record);
+    }
+}
+
+// remove and then insert of the same record, in one walk: in each leaf its
+// box reaches, its copies go and it is filed again, as the refused move's
+// leaves are when they fit in the room. Answers true: the move is refused.
+bool OctTree::refile(const CollisionObject& record) {
+    const ChangeCheck change(*this, record.box, record.box);
+    refileBelow(record);
+    return true;
+}
+
+void OctTree::refileBelow(const CollisionObject& record) {
+    if (isInner()) {
+        for (unsigned reached = overlappedOctants(*record.box); reached != 0;
+             reached &= reached - 1) {
+            childBlock[lowestOctant(reached)].refileBelow(record);
+        }
+        return;
+    }
+    if (objectCount > 0) {
+        removeFromList(record.box);
+    }
+    file(record, false);
 }
 
 bool OctTree::moveByFourCalls(const CollisionObject& from, const CollisionObject& to) {
@@ -129,10 +176,10 @@ void OctTree::walkMove(Trial& trial, bool goneReaches, bool triedReaches) {
     }
     if (goneReaches) {
         if (trial.goneCount == Trial::room) {
-            trial.onlyAppends = false;
-            return;
+            trial.roomFull = true;
+        } else {
+            trial.goneLeaves[trial.goneCount++] = this;
         }
-        trial.goneLeaves[trial.goneCount++] = this;
     }
     if (triedReaches) {
         tryFiling(trial);
@@ -158,7 +205,7 @@ void OctTree::tryFiling(Trial& trial) {
             goneHere = true;
             continue;
         }
-        if (other == &box || trial.triedCount == Trial::room) {
+        if (other == &box) {
             trial.onlyAppends = false;
             return;
         }
@@ -173,10 +220,10 @@ void OctTree::tryFiling(Trial& trial) {
         trial.onlyAppends = false;
         return;
     }
-    if (trial.triedCount == Trial::room) {
-        trial.onlyAppends = false;
-        return;
-    }
     trial.collides = trial.collides || leafCollides(trial.gone);
-    trial.triedLeaves[trial.triedCount++] = this;
+    if (trial.triedCount == Trial::room) {
+        trial.roomFull = true;
+    } else {
+        trial.triedLeaves[trial.triedCount++] = this;
+    }
 }
