@@ -48,7 +48,8 @@ void chase(benchmark::State& state) {
         benchmark::DoNotOptimize(at);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    state.counters["ns_per_load"] = 1e9 * seconds / (static_cast<double>(loads) * state.iterations());
+    state.counters["ns_per_load"] =
+        1e9 * seconds / (static_cast<double>(loads) * state.iterations());
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ void makeOctants(const SbBox3f& box, SbBox3f* octants) {
     }
 }
 
-
 }  // namespace
 
 OctTree::OctTree(SbBox3f box)

@@ -156,10 +156,9 @@ void OctTree::walkMove(Trial& trial, bool goneReaches, bool triedReaches) {
         const __m128 lo = _mm_loadu_ps(regionMin);
         const __m128 mid = _mm_loadu_ps(centre);
         const __m128 hi = _mm_loadu_ps(regionMax);
-        const unsigned gone =
-            goneReaches
-                ? octree::octantMasks[octree::halvesReached(lo, mid, hi, trial.goneMin, trial.goneMax)]
-                : 0u;
+        const unsigned gone = goneReaches ? octree::octantMasks[octree::halvesReached(
+                                                lo, mid, hi, trial.goneMin, trial.goneMax)]
+                                          : 0u;
         const unsigned tried = triedReaches ? octree::octantMasks[octree::halvesReached(
                                                   lo, mid, hi, trial.triedMin, trial.triedMax)]
                                             : 0u;

@@ -332,7 +332,8 @@ TEST(OctTreeRemoveWalk, RefusedMoveFilesBackWithTheOverflowLine) {
     SbBox3f mover(5.2f, 5.1f, 5.1f, 5.3f, 5.2f, 5.2f);
     SbBox3f blocker(5.4f, 5.1f, 5.1f, 5.45f, 5.2f, 5.2f);
     SbBox3f ontoBlocker(5.32f, 5.1f, 5.1f, 5.42f, 5.2f, 5.2f);
-    const std::string line = "V maximalni hloubce stromu je vice objektu, nez je kapacita OctTree!\n";
+    const std::string line =
+        "V maximalni hloubce stromu je vice objektu, nez je kapacita OctTree!\n";
     for (OctTree* tree : {&moved, &byCalls}) {
         tree->maxDepth = 6;
         const std::string filing = printedBy([&] {
@@ -428,7 +429,8 @@ void runSwarm(unsigned seed, const Bounds& bounds, int count, int steps, SwarmTa
     for (int step = 0; step < steps; ++step) {
         for (Walker& w : walkers) {
             w.velocity *= 0.9f;
-            w.velocity += SbVec3f(kick(engine), kick(engine), kick(engine)) + (corner - w.at) * 0.002f;
+            w.velocity +=
+                SbVec3f(kick(engine), kick(engine), kick(engine)) + (corner - w.at) * 0.002f;
             // Now and then a jump over several leaves.
             const bool jump = std::uniform_int_distribution<int>(0, 49)(engine) == 0;
             const SbVec3f next = w.at + (jump ? w.velocity * 20.0f : w.velocity);
@@ -439,7 +441,8 @@ void runSwarm(unsigned seed, const Bounds& bounds, int count, int steps, SwarmTa
             const std::vector<const OctTree*> fromLeaves = leavesHolding(moved, from);
             std::vector<const OctTree*> othersLeaves;
             forEachNode(moved, [&](const OctTree& node) {
-                if (node.objectCount > 0 && !(node.objectCount == 1 && node.objects[0].box == from)) {
+                if (node.objectCount > 0 &&
+                    !(node.objectCount == 1 && node.objects[0].box == from)) {
                     othersLeaves.push_back(&node);
                 }
             });
