@@ -5,7 +5,8 @@
 # decide moves alike where they must.
 add_executable(bench_scaling ${CMAKE_CURRENT_SOURCE_DIR}/scaling_main.cpp
                              ${CMAKE_CURRENT_SOURCE_DIR}/scaling_spaces.cpp
-                             ${CMAKE_CURRENT_SOURCE_DIR}/scaling_agreement.cpp)
+                             ${CMAKE_CURRENT_SOURCE_DIR}/scaling_agreement.cpp
+                             ${CMAKE_CURRENT_SOURCE_DIR}/scaling_floor.cpp)
 brennoc_own_headers(bench_scaling bench)
 target_link_libraries(bench_scaling PRIVATE brennoc_city brennoc_octree brennoc_spatialindex
                                             brennoc_testsupport benchmark::benchmark)

@@ -11,7 +11,13 @@
 //   the running program, where drawing a frame evicts the tree between two
 //   physics steps;
 // - crowd and crowd_cold: movers released as the flying-object builder
-//   releases craft, all in one 25 x 3 x 25 block, most inside one another.
+//   releases ten craft, all in one 25 x 3 x 25 block, most inside one another;
+// - swarm and swarm_cold: movers released as the program releases that many
+//   craft, apart, and flown by the program's own motion code.
+//
+// Before the runs it measures the latency of a dependent load from the
+// second-level cache and from beyond the last-level cache (the floor, see
+// scaling_floor.h), reported by the runs floor/l2, floor/flushed and floor/memory.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -23,6 +29,7 @@
 #include <vector>
 
 #include "bench/scaling_agreement.h"
+#include "bench/scaling_floor.h"
 #include "bench/scaling_spaces.h"
 #include "spatialindex/DbvtIndex.h"
 #include "spatialindex/FlatIndex.h"
@@ -45,22 +52,27 @@ struct Family {
     bool cold;
     std::vector<Size> sizes;
     // Which spaces run: the walk over every node and the flat list would
-    // only take time where they say nothing new.
-    bool withFlat;
+    // only take time where they say nothing new; the flat list up to flatUpTo
+    // movers.
+    int flatUpTo;
     bool withFullWalk;
 };
+
+const int anyCount = 1 << 30;
 
 const Family families[] = {
     {"step",
      RELEASE_SPREAD,
      false,
      {{10, 10000}, {30, 4000}, {100, 1500}, {300, 400}, {1000, 80}},
-     true,
+     anyCount,
      true},
     // Fewer steps: each flush costs milliseconds.
-    {"cold", RELEASE_SPREAD, true, {{10, 1500}, {100, 400}, {1000, 40}}, false, false},
-    {"crowd", RELEASE_CROWDED, false, {{1000, 40}, {10000, 4}}, true, false},
-    {"crowd_cold", RELEASE_CROWDED, true, {{1000, 40}, {10000, 4}}, true, false},
+    {"cold", RELEASE_SPREAD, true, {{10, 1500}, {100, 400}, {1000, 40}}, 0, false},
+    {"crowd", RELEASE_CROWDED, false, {{1000, 40}, {10000, 4}}, anyCount, false},
+    {"crowd_cold", RELEASE_CROWDED, true, {{1000, 40}, {10000, 4}}, anyCount, false},
+    {"swarm", RELEASE_SWARM, false, {{1000, 100}, {10000, 20}, {100000, 5}}, 10000, false},
+    {"swarm_cold", RELEASE_SWARM, true, {{1000, 100}, {10000, 20}, {100000, 5}}, 10000, false},
 };
 
 // As large as the last-level cache here (32 MiB): every cold step starts from
@@ -87,7 +99,7 @@ const std::vector<SbBox3f*>& city() {
 }
 
 const char* startOf(Release release) {
-    return release == RELEASE_SPREAD ? "spread" : "crowded";
+    return release == RELEASE_SPREAD ? "spread" : release == RELEASE_SWARM ? "swarm" : "crowded";
 }
 
 Agreement agreement;
@@ -162,7 +174,8 @@ void runSteps(benchmark::State& state, const Family& family, SpaceKind kind, Arg
     state.counters["movers"] = count;
     state.counters["collided_%"] = 100.0 * collisions / static_cast<double>(outcomes.size());
     addTreeCounters(state, space);
-    const bool together = family.release == RELEASE_SPREAD;
+    // Movers that start apart stay apart, so every space decides alike.
+    const bool together = family.release != RELEASE_CROWDED;
     const Agreement::Key key{startOf(family.release),
                              together ? "every space" : (kind.pairwise ? "pairwise" : "octree"),
                              count, outcomes.size() / static_cast<std::size_t>(count)};
@@ -178,7 +191,7 @@ void registerFamily(const Family& family) {
     for (const Size& size : family.sizes) {
         std::vector<benchmark::internal::Benchmark*> runs;
         auto name = [&family](const char* space) { return std::string(family.name) + "/" + space; };
-        if (family.withFlat) {
+        if (size.movers <= family.flatUpTo) {
             runs.push_back(benchmark::RegisterBenchmark(name("flat").c_str(),
                                                         runSteps<FlatIndex, SbBox3f>, family,
                                                         SpaceKind{"flat", true}, cityRootBox()));
@@ -210,6 +223,7 @@ void registerFamily(const Family& family) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    registerFloor();
     for (const Family& family : families) {
         registerFamily(family);
     }

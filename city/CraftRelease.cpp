@@ -24,6 +24,23 @@ const SbVec3f reach(0.55f, 0.3f, 0.55f);
 
 }  // namespace
 
+SbVec3f tenCraftPosition(int r1, int r2, int r3) {
+    const float z = static_cast<float>(r1 / 32768.0 * tenSide);
+    const float y = static_cast<float>(r2 / 32768.0 * tenHeight - 10);
+    const float x = static_cast<float>(r3 / 32768.0 * tenSide);
+    return SbVec3f(x, y, z);
+}
+
+SbBox3f releaseBox(int kind, const SbVec3f& at) {
+    const float px = at[0];
+    const float py = at[1];
+    const float pz = at[2];
+    if (kind == 1) {
+        return SbBox3f(px - 0.5f, py - 0.25f, pz - 0.5f, px + 0.5f, py + 0.25f, pz + 0.5f);
+    }
+    return SbBox3f(px - 0.5f, py - 0.25f, pz, px + 0.25f, py + 0.25f, pz + 0.5f);
+}
+
 CraftRelease::CraftRelease(int count) {
     count = std::max(count, 1);
     const double perCraft = tenSide * tenHeight * tenSide / tenCount;

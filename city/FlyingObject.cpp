@@ -61,13 +61,7 @@ CollisionObject* fileCraft(int kind, FlyingObject* object, RecordFiling& tree) {
     const float px = object->currentPosition[0];
     const float py = object->currentPosition[1];
     const float pz = object->currentPosition[2];
-    SbBox3f* box;
-    if (kind == 1) {
-        box = new SbBox3f(px - 0.5f, py - 0.25f, pz - 0.5f, px + 0.5f, py + 0.25f, pz + 0.5f);
-    } else {
-        // Not centred on the craft: x from -0.5 to +0.25, z from 0 to +0.5.
-        box = new SbBox3f(px - 0.5f, py - 0.25f, pz, px + 0.25f, py + 0.25f, pz + 0.5f);
-    }
+    SbBox3f* box = new SbBox3f(releaseBox(kind, SbVec3f(px, py, pz)));
     CollisionObject* letajiciObjektOctree =
         new CollisionObject(1.0f, 0.5f, 1.0f, px, py, pz, box, object);
     tree.insert(*letajiciObjektOctree);
@@ -77,9 +71,6 @@ CollisionObject* fileCraft(int kind, FlyingObject* object, RecordFiling& tree) {
 float orbitRadiusOf(int kind) {
     return kind == 1 ? 10.0f : kind == 2 ? 5.0f : 0.0f;
 }
-
-// Up to this many craft are each drawn by a subtree of their own.
-const int separateCraftLimit = 10;
 
 }  // namespace
 
@@ -129,11 +120,10 @@ void CityBuilder::createFlyingObjects(int kind, int count, SoSeparator* group, R
         const int r1 = draw();
         const int r2 = draw();
         const int r3 = draw();
-        const float z = static_cast<float>(r1 / 32768.0 * 25);
-        const float y = static_cast<float>(r2 / 32768.0 * 3 - 10);
-        const float x = static_cast<float>(r3 / 32768.0 * 25);
+        const SbVec3f at = tenCraftPosition(r1, r2, r3);
 
-        FlyingObject* object = new FlyingObject(x, y, z, 0, 0, vekturekPohybu, kind, group);
+        FlyingObject* object =
+            new FlyingObject(at[0], at[1], at[2], 0, 0, vekturekPohybu, kind, group);
         flyingObjects.append(fileCraft(kind, object, tree));
     }
 }

@@ -5,11 +5,8 @@
 #include <cstdio>
 #include <new>
 
-#if defined(__SSE2__) && !defined(BRENNOC_SCALAR_OCTANTS)
-#include <xmmintrin.h>
-#endif
-
 #include "octree/internal/OctTreeChangeCheck.h"
+#include "octree/internal/OctantMasks.h"
 
 namespace {
 
@@ -32,27 +29,6 @@ void makeOctants(const SbBox3f& box, SbBox3f* octants) {
         octants[k].setBounds(min, max);
     }
 }
-
-// The octants a box overlaps, from which halves of the node it overlaps on
-// each axis: bits 0 to 2 say the lower half in x, y and z, bits 3 to 5 the
-// upper half. In an octant's index k, bit 2 picks the upper half in x, bit 1
-// in y and bit 0 in z.
-constexpr std::array<unsigned char, 64> makeOctantMasks() {
-    std::array<unsigned char, 64> masks{};
-    const unsigned lowerHalf[3] = {0x0F, 0x33, 0x55};
-    for (unsigned halves = 0; halves < 64; ++halves) {
-        unsigned mask = 0xFF;
-        for (int axis = 0; axis < 3; ++axis) {
-            const bool lower = (halves >> axis) & 1;
-            const bool upper = (halves >> (3 + axis)) & 1;
-            mask &= (lower ? lowerHalf[axis] : 0u) | (upper ? ~lowerHalf[axis] & 0xFFu : 0u);
-        }
-        masks[halves] = static_cast<unsigned char>(mask);
-    }
-    return masks;
-}
-
-constexpr std::array<unsigned char, 64> octantMasks = makeOctantMasks();
 
 }  // namespace
 
@@ -124,17 +100,9 @@ unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
 #if defined(__SSE2__) && !defined(BRENNOC_SCALAR_OCTANTS)
     // The three axes at once, with the same ordered comparisons (false on
     // NaN); the fourth lanes are left out of the masks.
-    const __m128 lo = _mm_loadu_ps(regionMin);
-    const __m128 mid = _mm_loadu_ps(centre);
-    const __m128 hi = _mm_loadu_ps(regionMax);
-    const __m128 dMin = _mm_setr_ps(bMin[0], bMin[1], bMin[2], 0.0f);
-    const __m128 dMax = _mm_setr_ps(bMax[0], bMax[1], bMax[2], 0.0f);
-    const __m128 lower = _mm_or_ps(_mm_and_ps(_mm_cmpge_ps(dMin, lo), _mm_cmplt_ps(dMin, mid)),
-                                   _mm_and_ps(_mm_cmpge_ps(lo, dMin), _mm_cmplt_ps(lo, dMax)));
-    const __m128 upper = _mm_or_ps(_mm_and_ps(_mm_cmpge_ps(dMin, mid), _mm_cmplt_ps(dMin, hi)),
-                                   _mm_and_ps(_mm_cmpge_ps(mid, dMin), _mm_cmplt_ps(mid, dMax)));
-    const unsigned halves = (static_cast<unsigned>(_mm_movemask_ps(lower)) & 7u) |
-                            ((static_cast<unsigned>(_mm_movemask_ps(upper)) & 7u) << 3);
+    const unsigned halves = octree::halvesReached(
+        _mm_loadu_ps(regionMin), _mm_loadu_ps(centre), _mm_loadu_ps(regionMax),
+        _mm_setr_ps(bMin[0], bMin[1], bMin[2], 0.0f), _mm_setr_ps(bMax[0], bMax[1], bMax[2], 0.0f));
 #else
     unsigned halves = 0;
     for (int axis = 0; axis < 3; ++axis) {
@@ -146,7 +114,7 @@ unsigned OctTree::overlappedOctants(const SbBox3f& box) const {
                   << (3 + axis);
     }
 #endif
-    return octantMasks[halves];
+    return octree::octantMasks[halves];
 }
 
 // The root counts a filing that reaches the tree's region (all of a root

@@ -160,9 +160,12 @@ private:
     bool leafCollides(const SbBox3f* gone = nullptr);
     // A move, decided before anything changes (tryMove).
     struct Trial;
-    bool tryFiling(Trial& trial);
+    void walkMove(Trial& trial, bool goneReaches, bool triedReaches);
+    void tryFiling(Trial& trial);
     bool moveByFourCalls(const CollisionObject& from, const CollisionObject& to);
-    void refile(const CollisionObject& record);
+    bool moveByWalks(const CollisionObject& from, const CollisionObject& to, int reachesTo);
+    void appendBelow(const CollisionObject& record);
+    bool refile(const CollisionObject& record);
     void refileBelow(const CollisionObject& record);
     int removeCopies(const SbBox3f* box);
     int removeEverywhereBelow(const SbBox3f* box);

@@ -1,108 +1,126 @@
 // A move decided before the tree changes: tryMove.
-#include <vector>
-
 #include "octree/OctTree.h"
 #include "octree/internal/OctTreeChangeCheck.h"
+#include "octree/internal/OctantMasks.h"
 
-// What filing a tried record would do, worked out before anything changes,
-// on the tree as it is with the mover's filed record taken out.
+// What a move would do, worked out in one walk before anything changes, on
+// the tree as it is with the mover's filed record taken out: the walk goes
+// down every octant the filed box or the tried one reaches, and keeps the
+// leaves of each in the order remove and the filing visit them.
 struct OctTree::Trial {
+    // Room for the leaves of a small mover's two boxes, so that a move
+    // allocates nothing; a move reaching more walks again to change them.
+    static constexpr int room = 32;
+
     const CollisionObject& record;
     // The mover's filed box: seen as gone, and found in how many leaves.
     const SbBox3f* gone;
-    int goneFound;
-    bool collides;
-    // The leaves the filing would append the record to.
-    std::vector<OctTree*>& leaves;
+    int goneFound = 0;
+    bool collides = false;
+    // False where the filing would do more than append the tried record.
+    bool onlyAppends = true;
+    // True where the leaves did not all fit in the room below.
+    bool roomFull = false;
+    // The leaves the filed box reaches (remove looks there, a refused move
+    // files the mover again there) and those the tried record would be
+    // appended to.
+    OctTree* goneLeaves[room];
+    int goneCount = 0;
+    OctTree* triedLeaves[room];
+    int triedCount = 0;
+#if defined(BRENNOC_SSE_OCTANTS)
+    // Both boxes' corners as the octant test reads them, loaded once a move.
+    __m128 goneMin, goneMax, triedMin, triedMax;
+#endif
+
+    Trial(const CollisionObject& record, const SbBox3f* gone) : record(record), gone(gone) {
+#if defined(BRENNOC_SSE_OCTANTS)
+        auto lanes = [](const SbVec3f& v) { return _mm_setr_ps(v[0], v[1], v[2], 0.0f); };
+        goneMin = lanes(gone->getMin());
+        goneMax = lanes(gone->getMax());
+        triedMin = lanes(record.box->getMin());
+        triedMax = lanes(record.box->getMax());
+#endif
+    }
 };
 
 bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
-    if (to.box == nullptr) {
+    if (to.box == nullptr || from.box == nullptr) {
         return moveByFourCalls(from, to);
     }
-    static thread_local std::vector<OctTree*> leaves;
-    leaves.clear();
-    Trial trial{to, from.box, 0, false, leaves};
+    Trial trial(to, from.box);
     // The count insertAndCheck would see, after remove took the mover out.
     const int reachesTo = reachesRegion(*to.box);
     root->recordsFiled += reachesTo - 1;
-    const bool onlyAppends = tryFiling(trial);
+    walkMove(trial, true, true);
     root->recordsFiled -= reachesTo - 1;
     // Where the filing would split or refuse, where the tried box is filed
     // already, or where the mover was not met (so remove would count
     // otherwise), the four calls decide.
-    if (!onlyAppends || trial.goneFound == 0) {
+    if (!trial.onlyAppends || trial.goneFound == 0) {
         return moveByFourCalls(from, to);
     }
+    if (trial.roomFull) {
+        return trial.collides ? refile(from) : moveByWalks(from, to, reachesTo);
+    }
     if (trial.collides) {
-        refile(from);
+        // remove and then insert of the mover, in each leaf its box reaches:
+        // its copies go and it is filed again. The filings depend only on
+        // their own leaf and the root's counts, which are those insert would
+        // see: the mover was found filed, so remove would take one off and
+        // insert give it back.
+        const ChangeCheck change(*this, from.box, from.box);
+        for (int n = 0; n < trial.goneCount; ++n) {
+            OctTree* leaf = trial.goneLeaves[n];
+            if (leaf->objectCount > 0) {
+                leaf->removeFromList(from.box);
+            }
+            leaf->file(from, false);
+        }
         return true;
     }
-    remove(from);
-    const ChangeCheck change(*this, nullptr, to.box);
-    root->recordsFiled += reachesTo;
-    for (OctTree* leaf : leaves) {
-        leaf->keep(to, false);
+    // remove(from) in every leaf first, then the appends of the filing.
+    const ChangeCheck change(*this, from.box, to.box);
+    for (int n = 0; n < trial.goneCount; ++n) {
+        OctTree* leaf = trial.goneLeaves[n];
+        if (leaf->objectCount > 0) {
+            leaf->removeFromList(from.box);
+        }
+    }
+    root->recordsFiled += reachesTo - 1;
+    for (int n = 0; n < trial.triedCount; ++n) {
+        trial.triedLeaves[n]->keep(to, false);
     }
     return false;
 }
 
-bool OctTree::moveByFourCalls(const CollisionObject& from, const CollisionObject& to) {
-    remove(from);
-    if (!insertAndCheck(to)) {
-        return false;
-    }
-    remove(to);
-    insert(from);
-    return true;
+// The move as decided, its leaves found by walking again: the mover's copies
+// taken out, then the tried record appended in every leaf its box reaches.
+bool OctTree::moveByWalks(const CollisionObject& from, const CollisionObject& to, int reachesTo) {
+    const ChangeCheck change(*this, from.box, to.box);
+    removeCopies(from.box);
+    root->recordsFiled += reachesTo - 1;
+    appendBelow(to);
+    return false;
 }
 
-// False where filing would do more than append the record: split a leaf,
-// refuse the record at maxDepth, or add a second copy of its box to a leaf.
-bool OctTree::tryFiling(Trial& trial) {
-    const SbBox3f& box = *trial.record.box;
-    if (isInner()) {
-        for (unsigned reached = overlappedOctants(box); reached != 0; reached &= reached - 1) {
-            if (!childBlock[lowestOctant(reached)].tryFiling(trial)) {
-                return false;
-            }
-        }
-        return true;
+void OctTree::appendBelow(const CollisionObject& record) {
+    if (!isInner()) {
+        keep(record, false);
+        return;
     }
-    int staying = 0;
-    bool goneHere = false;
-    for (int i = 0; i < objectCount; ++i) {
-        const SbBox3f* other = objects[i].box;
-        if (other == trial.gone) {
-            goneHere = true;
-            continue;
-        }
-        if (other == &box) {
-            return false;
-        }
-        ++staying;
-        trial.collides = trial.collides || boxesOverlap(box, *other);
+    for (unsigned reached = overlappedOctants(*record.box); reached != 0; reached &= reached - 1) {
+        childBlock[lowestOctant(reached)].appendBelow(record);
     }
-    trial.goneFound += goneHere;
-    // Where the leaf is full without the mover, the decision to keep rather
-    // than split is taken with the mover's record still in the list: a record
-    // more can only turn keeping into splitting, which the four calls then do.
-    if (staying >= nodeCapacity && (depth == maxDepth || !keepsInsteadOfSplitting(trial.record))) {
-        return false;
-    }
-    trial.collides = trial.collides || leafCollides(trial.gone);
-    trial.leaves.push_back(this);
-    return true;
 }
 
 // remove and then insert of the same record, in one walk: in each leaf its
-// box reaches, its copies go and it is filed again. The filings depend only
-// on their own leaf and the root's counts, which are those insert would see:
-// the record was found filed, so remove would take one off and insert give
-// it back.
-void OctTree::refile(const CollisionObject& record) {
+// box reaches, its copies go and it is filed again, as the refused move's
+// leaves are when they fit in the room. Answers true: the move is refused.
+bool OctTree::refile(const CollisionObject& record) {
     const ChangeCheck change(*this, record.box, record.box);
     refileBelow(record);
+    return true;
 }
 
 void OctTree::refileBelow(const CollisionObject& record) {
@@ -117,4 +135,94 @@ void OctTree::refileBelow(const CollisionObject& record) {
         removeFromList(record.box);
     }
     file(record, false);
+}
+
+bool OctTree::moveByFourCalls(const CollisionObject& from, const CollisionObject& to) {
+    remove(from);
+    if (!insertAndCheck(to)) {
+        return false;
+    }
+    remove(to);
+    insert(from);
+    return true;
+}
+
+// Down the octants either box reaches, in ascending order, as remove and the
+// filing each walk theirs; stops where the four calls will decide.
+void OctTree::walkMove(Trial& trial, bool goneReaches, bool triedReaches) {
+    if (isInner()) {
+#if defined(BRENNOC_SSE_OCTANTS)
+        // The node's planes loaded once for both boxes.
+        const __m128 lo = _mm_loadu_ps(regionMin);
+        const __m128 mid = _mm_loadu_ps(centre);
+        const __m128 hi = _mm_loadu_ps(regionMax);
+        const unsigned gone = goneReaches ? octree::octantMasks[octree::halvesReached(
+                                                lo, mid, hi, trial.goneMin, trial.goneMax)]
+                                          : 0u;
+        const unsigned tried = triedReaches ? octree::octantMasks[octree::halvesReached(
+                                                  lo, mid, hi, trial.triedMin, trial.triedMax)]
+                                            : 0u;
+#else
+        const unsigned gone = goneReaches ? overlappedOctants(*trial.gone) : 0u;
+        const unsigned tried = triedReaches ? overlappedOctants(*trial.record.box) : 0u;
+#endif
+        for (unsigned reached = gone | tried; reached != 0 && trial.onlyAppends;
+             reached &= reached - 1) {
+            const int k = lowestOctant(reached);
+            childBlock[k].walkMove(trial, (gone >> k) & 1, (tried >> k) & 1);
+        }
+        return;
+    }
+    if (goneReaches) {
+        if (trial.goneCount == Trial::room) {
+            trial.roomFull = true;
+        } else {
+            trial.goneLeaves[trial.goneCount++] = this;
+        }
+    }
+    if (triedReaches) {
+        tryFiling(trial);
+        return;
+    }
+    for (int i = 0; i < objectCount; ++i) {
+        if (objects[i].box == trial.gone) {
+            ++trial.goneFound;
+            return;
+        }
+    }
+}
+
+// In a leaf the tried record reaches: whether filing would only append it,
+// and whether it would collide there.
+void OctTree::tryFiling(Trial& trial) {
+    const SbBox3f& box = *trial.record.box;
+    int staying = 0;
+    bool goneHere = false;
+    for (int i = 0; i < objectCount; ++i) {
+        const SbBox3f* other = objects[i].box;
+        if (other == trial.gone) {
+            goneHere = true;
+            continue;
+        }
+        if (other == &box) {
+            trial.onlyAppends = false;
+            return;
+        }
+        ++staying;
+        trial.collides = trial.collides || boxesOverlap(box, *other);
+    }
+    trial.goneFound += goneHere;
+    // Where the leaf is full without the mover, the decision to keep rather
+    // than split is taken with the mover's record still in the list: a record
+    // more can only turn keeping into splitting, which the four calls then do.
+    if (staying >= nodeCapacity && (depth == maxDepth || !keepsInsteadOfSplitting(trial.record))) {
+        trial.onlyAppends = false;
+        return;
+    }
+    trial.collides = trial.collides || leafCollides(trial.gone);
+    if (trial.triedCount == Trial::room) {
+        trial.roomFull = true;
+    } else {
+        trial.triedLeaves[trial.triedCount++] = this;
+    }
 }

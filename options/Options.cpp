@@ -208,7 +208,7 @@ const char* usageText() {
            "  --seed N    build the city and the craft from seed N (0 to 2147483647);\n"
            "              the same seed gives the same city and craft on every run.\n"
            "              Without it the seed is the process id: another city each run.\n"
-           "  --craft N   release N flying craft (0 to 10000) instead of 10\n"
+           "  --craft N   release N flying craft (0 to 100000) instead of 10\n"
            "  --index NAME\n"
            "              decide the moves with this collision index from the start:\n"
            "              octree (the default), dbvt (Bullet's dynamic AABB tree) or\n"

@@ -38,7 +38,7 @@ enum OptionsAction {
 };
 
 const int maxSeed = 2147483647;
-const int maxCraft = 10000;
+const int maxCraft = 100000;
 
 // Reads argv with getopt_long. On fail, message holds one line (no line feed)
 // naming the offending argument and pointing at --help. May be called more

@@ -6,9 +6,13 @@
 # line (BRENNOC_FRAME_STATS=1): frames per second with physics on, the mean
 # physics step, the part of it inside octree calls and, where the line gives
 # it (a figure named accepted...), the share of tried moves the octree
-# accepted.
+# accepted, and the resident memory (VmRSS) just before Escape with its
+# peak (VmHWM).
 #
-#   scripts/many-craft.sh [--binary PATH] [--seconds S] [COUNT...]
+#   scripts/many-craft.sh [--binary PATH] [--seconds S] [--rss-every S] [COUNT...]
+#
+# --rss-every S prints the resident memory every S seconds of the run on
+# standard error, to show whether it stays flat.
 #
 # Defaults: the binary in build/ (built first), 30 seconds with physics on,
 # counts 10 100 1000 10000. Each run's standard error is kept in
@@ -17,11 +21,13 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 binary=""
 seconds=30
+rss_every=0
 counts=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --binary) binary="$(realpath "$2")"; shift 2 ;;
         --seconds) seconds="$2"; shift 2 ;;
+        --rss-every) rss_every="$2"; shift 2 ;;
         *) counts+=("$1"); shift ;;
     esac
 done
@@ -72,8 +78,8 @@ figure() {
     echo "${value:--}"
 }
 
-echo "| Craft | Frames per second, physics on | Physics per step | Of it in the octree | Moves accepted |"
-echo "|---:|---:|---:|---:|---:|"
+echo "| Craft | Frames per second, physics on | Physics per step | Of it in the octree | Moves accepted | Resident memory (peak) |"
+echo "|---:|---:|---:|---:|---:|---:|"
 for craft in "${counts[@]}"; do
     err="$logs/craft-$craft.stderr"
     (cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" --seed 7 --craft "$craft" \
@@ -82,7 +88,17 @@ for craft in "${counts[@]}"; do
     id="$(window "$program")" || { echo "no window with $craft craft" >&2; cat "$err" >&2; exit 1; }
     xdotool windowfocus --sync "$id"
     tap "$id" e
-    sleep "$seconds"
+    if [ "$rss_every" -gt 0 ]; then
+        for ((t = rss_every; t <= seconds; t += rss_every)); do
+            sleep "$rss_every"
+            echo "$craft craft, $t s: $(grep VmRSS "/proc/$program/status")" >&2
+        done
+        sleep $((seconds % rss_every))
+    else
+        sleep "$seconds"
+    fi
+    rss="$(awk '/^VmRSS/ {r = $2} /^VmHWM/ {h = $2}
+                END {printf "%.0f MiB (%.0f MiB)", r / 1024, h / 1024}' "/proc/$program/status")"
     tap "$id" Escape
     for _ in $(seq 600); do
         kill -0 "$program" 2>/dev/null || break
@@ -97,12 +113,12 @@ for craft in "${counts[@]}"; do
         else printf "%.1f %%\n", a * 100 }')"
     awk -v craft="$craft" -v fps="$(figure physics-fps "$err")" \
         -v physics="$(figure physics-us "$err")" -v octree="$(figure index-us "$err")" \
-        -v accepted="$accepted" '
+        -v accepted="$accepted" -v rss="$rss" '
         function time(us) {
             return us >= 1000 ? sprintf("%.1f ms", us / 1000) : sprintf("%.0f µs", us)
         }
         BEGIN {
-            printf "| %d | %." (fps < 1 ? 2 : 1) "f | %s | %s | %s |\n", craft, fps, time(physics),
-                   time(octree), accepted
+            printf "| %d | %." (fps < 1 ? 2 : 1) "f | %s | %s | %s | %s |\n", craft, fps,
+                   time(physics), time(octree), accepted, rss
         }'
 done

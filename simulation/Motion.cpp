@@ -23,7 +23,6 @@ const SbVec3f craftDimensions(1.0f, 0.5f, 1.0f);
 const float cameraHalfExtent = 0.05f;
 const float phaseStep = 0.5f;
 const float phaseWrap = 360.0f;
-const float phaseStart = 0.001f;
 // How far inside the region's faces a camera brought back is put, so that
 // its box lies inside after rounding.
 const float insideMargin = 0.001f;
@@ -125,7 +124,7 @@ SbVec3f orbitTarget(const FlyingObject& object, float phase) {
 void advanceOrbitPhase() {
     orbitPhase += phaseStep;
     if (orbitPhase >= phaseWrap) {
-        orbitPhase = phaseStart;
+        orbitPhase = orbitPhaseStart;
     }
 }
 

@@ -3,7 +3,6 @@
 namespace {
 
 const SbVec3f atRest(0, 0, 0);
-const float phaseStart = 0.001f;
 
 }  // namespace
 
@@ -12,7 +11,8 @@ bool cameraObjectStale = true;
 float flightSpeed = 1.0f;
 float cameraThrust = 0.0f;
 SbVec3f cameraVelocity = atRest;
-float orbitPhase = phaseStart;
+const float orbitPhaseStart = 0.001f;
+float orbitPhase = orbitPhaseStart;
 
 void resetSimulationState() {
     physicsEnabled = false;
@@ -20,5 +20,5 @@ void resetSimulationState() {
     flightSpeed = 1.0f;
     cameraThrust = 0.0f;
     cameraVelocity = atRest;
-    orbitPhase = phaseStart;
+    orbitPhase = orbitPhaseStart;
 }

@@ -10,8 +10,10 @@ extern bool cameraObjectStale;
 extern float flightSpeed;
 extern float cameraThrust;
 extern SbVec3f cameraVelocity;
-// Phase of the orbit targets in degrees, shared by all flying objects.
+// Phase of the orbit targets in degrees, shared by all flying objects, and
+// where it starts and starts again after a full turn.
 extern float orbitPhase;
+extern const float orbitPhaseStart;
 
 // Puts every value above back to the one it has before the first step.
 void resetSimulationState();

@@ -23,7 +23,7 @@ def help_and_bad_options():
               and result.stderr == "",
               "%s prints the usage and ends with 0 without a display (got %s, %r, %r)"
               % (flag, result.returncode, result.stdout[:80], result.stderr))
-    for args, named in ((["--craft", "10001"], "--craft"), (["--seed", "x1"], "--seed"),
+    for args, named in ((["--craft", "100001"], "--craft"), (["--seed", "x1"], "--seed"),
                         (["--seed"], "--seed"), (["--colour"], "--colour"), (["7"], "'7'"),
                         (["--index", "bsp"], "'bsp'")):
         result = run_without_display(args)

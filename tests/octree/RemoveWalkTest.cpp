@@ -2,9 +2,9 @@
 // walk over every node and the four calls: the same random sequences of
 // insert, insertAndCheck, remove and moves on two trees must give the same
 // answers and leave every node's list identical, in order, after every
-// operation. A move is tryMove on the first tree; on the second it is
-// removeEverywhere, insertAndCheck and, on a collision, removeEverywhere of
-// the tried box and insert of the old one.
+// operation, and print the same overflow lines. A move is tryMove on the first
+// tree; on the second it is removeEverywhere, insertAndCheck and, on a
+// collision, removeEverywhere of the tried box and insert of the old one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,6 +67,14 @@ private:
     std::deque<SbBox3f> boxes;
 };
 
+// What an operation printed on standard output: the overflow lines.
+template <class Operation>
+std::string printedBy(Operation operation) {
+    testing::internal::CaptureStdout();
+    operation();
+    return testing::internal::GetCapturedStdout();
+}
+
 struct Tally {
     int copiesRemoved = 0;
     int collisions = 0;
@@ -78,6 +86,9 @@ struct Tally {
     int refusedInPlace = 0;
     int aheadInPlace = 0;
     int splitting = 0;
+    // Operations that printed the overflow line, and moves among them.
+    int printing = 0;
+    int printingMoves = 0;
 };
 
 // Where two lists of filed boxes keep the one given; bookkeeping for picks.
@@ -86,13 +97,16 @@ void forget(std::vector<SbBox3f*>& boxes, const SbBox3f* box) {
 }
 
 // Runs one random sequence and adds what it exercised to the tally.
-void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations, Tally& tally) {
+// maxDepth: the tree's; a shallow one makes full leaves at the deepest level
+// refuse records with the overflow line.
+void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations, Tally& tally,
+                 int maxDepth = 40) {
     const SbBox3f region(0, 0, 0, 16, 16, 16);
     OctTree pruned(region);
     OctTree full(region);
     for (OctTree* tree : {&pruned, &full}) {
         // Chains of shared points end soon, with the overflow line.
-        tree->maxDepth = 40;
+        tree->maxDepth = maxDepth;
         tree->nodeBudget = bounds.nodeBudget;
         tree->nodesPerRecord = bounds.nodesPerRecord;
     }
@@ -103,6 +117,9 @@ void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations
     for (int op = 0; op < operations; ++op) {
         const int roll = source.pick(0, 99);
         std::string what;
+        // What each tree's operation printed; removals never print.
+        std::string printed;
+        std::string fullPrinted;
         if (roll == 99) {
             // A record without a box is refused by both forms of filing.
             what = "filing without a box";
@@ -126,14 +143,20 @@ void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations
                                        : source.near(from);
             const int before = copiesOf(full, from);
             const int nodesBefore = pruned.treeNodes;
-            const bool hit =
-                pruned.tryMove(CollisionObject(0, 0, 0, from), CollisionObject(0, 0, 0, to));
-            full.removeEverywhere(CollisionObject(0, 0, 0, from));
-            const bool fullHit = full.insertAndCheck(CollisionObject(0, 0, 0, to));
-            if (fullHit) {
-                full.removeEverywhere(CollisionObject(0, 0, 0, to));
-                full.insert(CollisionObject(0, 0, 0, from));
-            }
+            bool hit = false;
+            bool fullHit = false;
+            printed = printedBy([&] {
+                hit = pruned.tryMove(CollisionObject(0, 0, 0, from), CollisionObject(0, 0, 0, to));
+            });
+            fullPrinted = printedBy([&] {
+                full.removeEverywhere(CollisionObject(0, 0, 0, from));
+                fullHit = full.insertAndCheck(CollisionObject(0, 0, 0, to));
+                if (fullHit) {
+                    full.removeEverywhere(CollisionObject(0, 0, 0, to));
+                    full.insert(CollisionObject(0, 0, 0, from));
+                }
+            });
+            tally.printingMoves += !printed.empty();
             ASSERT_EQ(hit, fullHit) << "seed " << seed << " op " << op;
             tally.copiesRemoved += std::max(0, before - copiesOf(full, from));
             tally.collisions += hit;
@@ -156,12 +179,15 @@ void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations
             const CollisionObject record(0, 0, 0, box);
             if (roll % 2 == 0) {
                 what = "insert";
-                pruned.insert(record);
-                full.insert(record);
+                printed = printedBy([&] { pruned.insert(record); });
+                fullPrinted = printedBy([&] { full.insert(record); });
             } else {
                 what = "insertAndCheck";
-                const bool hit = pruned.insertAndCheck(record);
-                ASSERT_EQ(hit, full.insertAndCheck(record)) << "seed " << seed << " op " << op;
+                bool hit = false;
+                bool fullHit = false;
+                printed = printedBy([&] { hit = pruned.insertAndCheck(record); });
+                fullPrinted = printedBy([&] { fullHit = full.insertAndCheck(record); });
+                ASSERT_EQ(hit, fullHit) << "seed " << seed << " op " << op;
                 tally.collisions += hit;
             }
             filed.push_back(box);
@@ -186,6 +212,8 @@ void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations
             tally.copiesRemoved += before - copiesOf(full, box);
             EXPECT_EQ(copiesOf(full, box), 0);
         }
+        ASSERT_EQ(printed, fullPrinted) << "seed " << seed << ", op " << op << " (" << what << ")";
+        tally.printing += !printed.empty();
         const std::string diff = firstDifference(pruned, full, "root/");
         ASSERT_EQ(diff, "") << "seed " << seed << ", op " << op << " (" << what << ")";
         ASSERT_EQ(pruned.recordsFiled, full.recordsFiled) << "seed " << seed << ", op " << op;
@@ -207,14 +235,11 @@ TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
     const Bounds counted{150, 2};
     for (const Bounds& bounds : {roomy, tight, counted}) {
         Tally total;
-        // Four sequences spread over the region and two crowded.
-        for (unsigned seed = 1; seed <= 6; ++seed) {
-            testing::internal::CaptureStdout();
-            runSequence(seed, bounds, seed > 4, seed > 4 ? 600 : 1500, total);
-            const std::string printed = testing::internal::GetCapturedStdout();
-            if (HasFailure()) {
-                std::cout << printed;
-            }
+        // Four sequences spread over the region and two crowded, then two
+        // whose deepest leaves, two levels down, refuse records.
+        for (unsigned seed = 1; seed <= 8; ++seed) {
+            const bool crowd = seed == 5 || seed == 6;
+            runSequence(seed, bounds, crowd, crowd ? 600 : 1500, total, seed > 6 ? 2 : 40);
             ASSERT_FALSE(HasFailure()) << "budget " << bounds.nodeBudget;
             if (HasFatalFailure()) {
                 return;
@@ -231,6 +256,8 @@ TEST(OctTreeRemoveWalk, PrunedWalkLeavesTheSameTree) {
         if (bounds.nodeBudget != roomy.nodeBudget) {
             EXPECT_GT(total.largestLeaf, 4) << "crowded leaves keep more than a full leaf";
         }
+        EXPECT_GT(total.printing, 100) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.printingMoves, 20) << "budget " << bounds.nodeBudget;
     }
 }
 
@@ -289,6 +316,189 @@ TEST(OctTreeRemoveWalk, MoveIntoAFullLeafAtMaxDepth) {
     EXPECT_EQ(moved.treeNodes, moved.nodeBudget);
     EXPECT_EQ(firstDifference(moved, byCalls, "root/"), "");
     EXPECT_EQ(moved.recordsFiled, byCalls.recordsFiled);
+}
+
+// A refused move whose filed box also reaches a full leaf at maxDepth, where
+// it was refused with the overflow line when it was filed: filed back in one
+// walk, the mover is refused there again with the line, as insert of the four
+// calls refuses it.
+TEST(OctTreeRemoveWalk, RefusedMoveFilesBackWithTheOverflowLine) {
+    const SbBox3f region(0, 0, 0, 16, 16, 16);
+    OctTree moved(region);
+    OctTree byCalls(region);
+    // Five points chain down to the leaf [5, 5.25) at depth 6, which keeps
+    // four; the mover reaches it and the leaf beside it, where a blocker is.
+    std::vector<SbBox3f> points(5, SbBox3f(5, 5, 5, 5, 5, 5));
+    SbBox3f mover(5.2f, 5.1f, 5.1f, 5.3f, 5.2f, 5.2f);
+    SbBox3f blocker(5.4f, 5.1f, 5.1f, 5.45f, 5.2f, 5.2f);
+    SbBox3f ontoBlocker(5.32f, 5.1f, 5.1f, 5.42f, 5.2f, 5.2f);
+    const std::string line =
+        "V maximalni hloubce stromu je vice objektu, nez je kapacita OctTree!\n";
+    for (OctTree* tree : {&moved, &byCalls}) {
+        tree->maxDepth = 6;
+        const std::string filing = printedBy([&] {
+            for (SbBox3f& point : points) {
+                tree->insert(CollisionObject(0, 0, 0, &point));
+            }
+            tree->insert(CollisionObject(0, 0, 0, &mover));
+            tree->insert(CollisionObject(0, 0, 0, &blocker));
+        });
+        EXPECT_EQ(filing, line + line);
+    }
+    const CollisionObject from(0, 0, 0, &mover);
+    const CollisionObject to(0, 0, 0, &ontoBlocker);
+    const int nodesBefore = moved.treeNodes;
+    bool hit = false;
+    const std::string printed = printedBy([&] { hit = moved.tryMove(from, to); });
+    bool byCallsHit = false;
+    const std::string byCallsPrinted = printedBy([&] {
+        byCalls.remove(from);
+        byCallsHit = byCalls.insertAndCheck(to);
+        byCalls.remove(to);
+        byCalls.insert(from);
+    });
+    EXPECT_TRUE(hit);
+    EXPECT_TRUE(byCallsHit);
+    EXPECT_EQ(printed, line);
+    EXPECT_EQ(printed, byCallsPrinted);
+    EXPECT_EQ(moved.treeNodes, nodesBefore);
+    EXPECT_EQ(firstDifference(moved, byCalls, "root/"), "");
+    EXPECT_EQ(moved.recordsFiled, byCalls.recordsFiled);
+    EXPECT_EQ(firstBrokenInvariant(moved), "");
+}
+
+// Swarm sequences: small movers released apart on a lattice, then all moved
+// in turn, step after step, as the program moves its craft, each by a seeded
+// random walk that drifts towards one corner, so that they crowd there and
+// their filings split the leaves of others. After every move both trees
+// must match as above.
+struct SwarmTally {
+    int moves = 0;
+    int refused = 0;
+    // Accepted moves whose tried box went to other leaves than the filed one.
+    int crossing = 0;
+    // Moves whose filing split a leaf that held another mover.
+    int splittingAnother = 0;
+};
+
+// The leaves holding a copy of the box.
+std::vector<const OctTree*> leavesHolding(const OctTree& tree, const SbBox3f* box) {
+    std::vector<const OctTree*> leaves;
+    forEachNode(tree, [&](const OctTree& node) {
+        for (int i = 0; i < node.objectCount; ++i) {
+            if (node.objects[i].box == box) {
+                leaves.push_back(&node);
+                break;
+            }
+        }
+    });
+    return leaves;
+}
+
+void runSwarm(unsigned seed, const Bounds& bounds, int count, int steps, SwarmTally& tally) {
+    const SbBox3f region(0, 0, 0, 16, 16, 16);
+    OctTree moved(region);
+    OctTree byCalls(region);
+    for (OctTree* tree : {&moved, &byCalls}) {
+        tree->maxDepth = 12;
+        tree->nodeBudget = bounds.nodeBudget;
+        tree->nodesPerRecord = bounds.nodesPerRecord;
+    }
+    std::mt19937 engine(seed);
+    std::uniform_real_distribution<float> kick(-0.08f, 0.08f);
+    const SbVec3f half(0.25f, 0.0625f, 0.25f);
+    // Two boxes a mover, as the workload's craft: the filed one and the tried.
+    struct Walker {
+        SbVec3f at;
+        SbVec3f velocity;
+        SbBox3f boxes[2];
+        int current;
+    };
+    std::vector<Walker> walkers(static_cast<std::size_t>(count));
+    for (int n = 0; n < count; ++n) {
+        Walker& w = walkers[static_cast<std::size_t>(n)];
+        w.at.setValue(2.1f + (n % 8) * 1.5f, 2.1f + (n / 8 % 8) * 0.6f, 2.1f + (n / 64) * 1.5f);
+        w.velocity.setValue(0, 0, 0);
+        w.boxes[0].setBounds(w.at - half, w.at + half);
+        w.current = 0;
+        for (OctTree* tree : {&moved, &byCalls}) {
+            tree->insert(CollisionObject(0, 0, 0, &w.boxes[0]));
+        }
+    }
+    const SbVec3f corner(11.5f, 11.5f, 11.5f);
+    for (int step = 0; step < steps; ++step) {
+        for (Walker& w : walkers) {
+            w.velocity *= 0.9f;
+            w.velocity +=
+                SbVec3f(kick(engine), kick(engine), kick(engine)) + (corner - w.at) * 0.002f;
+            // Now and then a jump over several leaves.
+            const bool jump = std::uniform_int_distribution<int>(0, 49)(engine) == 0;
+            const SbVec3f next = w.at + (jump ? w.velocity * 20.0f : w.velocity);
+            SbBox3f* from = &w.boxes[w.current];
+            SbBox3f* to = &w.boxes[1 - w.current];
+            to->setBounds(next - half, next + half);
+
+            const std::vector<const OctTree*> fromLeaves = leavesHolding(moved, from);
+            std::vector<const OctTree*> othersLeaves;
+            forEachNode(moved, [&](const OctTree& node) {
+                if (node.objectCount > 0 &&
+                    !(node.objectCount == 1 && node.objects[0].box == from)) {
+                    othersLeaves.push_back(&node);
+                }
+            });
+            bool hit = false;
+            bool byCallsHit = false;
+            const std::string printed = printedBy([&] {
+                hit = moved.tryMove(CollisionObject(0, 0, 0, from), CollisionObject(0, 0, 0, to));
+            });
+            const std::string byCallsPrinted = printedBy([&] {
+                byCalls.removeEverywhere(CollisionObject(0, 0, 0, from));
+                byCallsHit = byCalls.insertAndCheck(CollisionObject(0, 0, 0, to));
+                if (byCallsHit) {
+                    byCalls.removeEverywhere(CollisionObject(0, 0, 0, to));
+                    byCalls.insert(CollisionObject(0, 0, 0, from));
+                }
+            });
+            ASSERT_EQ(hit, byCallsHit) << "seed " << seed << " step " << step;
+            ASSERT_EQ(printed, byCallsPrinted) << "seed " << seed << " step " << step;
+            ASSERT_EQ(firstDifference(moved, byCalls, "root/"), "")
+                << "seed " << seed << " step " << step;
+            ASSERT_EQ(moved.recordsFiled, byCalls.recordsFiled) << "seed " << seed;
+            ++tally.moves;
+            if (hit) {
+                ++tally.refused;
+                w.velocity.setValue(0, 0, 0);
+            } else {
+                tally.crossing += leavesHolding(moved, to) != fromLeaves;
+                w.at = next;
+                w.current = 1 - w.current;
+            }
+            for (const OctTree* leaf : othersLeaves) {
+                if (leaf->objectCount == 0 && leaf->children[0] != nullptr) {
+                    ++tally.splittingAnother;
+                    break;
+                }
+            }
+        }
+        ASSERT_EQ(firstBrokenInvariant(moved), "") << "seed " << seed << " step " << step;
+    }
+}
+
+TEST(OctTreeRemoveWalk, SwarmMovesLeaveTheSameTree) {
+    const Bounds roomy{1000000, OctTree::defaultNodesPerRecord};
+    const Bounds tight{200, 1};
+    for (const Bounds& bounds : {roomy, tight}) {
+        SwarmTally total;
+        for (unsigned seed = 1; seed <= 3; ++seed) {
+            runSwarm(seed, bounds, 128, 40, total);
+            ASSERT_FALSE(HasFailure()) << "budget " << bounds.nodeBudget;
+        }
+        // The sequences reached what a move in one walk must get right.
+        EXPECT_GT(total.crossing, 2000) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.splittingAnother, 10) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.refused, 200) << "budget " << bounds.nodeBudget;
+        EXPECT_GT(total.moves - total.refused, 5000) << "budget " << bounds.nodeBudget;
+    }
 }
 
 }  // namespace

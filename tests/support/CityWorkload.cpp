@@ -1,12 +1,15 @@
 #include "tests/support/CityWorkload.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
 
 #include "city/CityBuilder.h"
+#include "city/CraftRelease.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
+#include "simulation/SimulationState.h"
 #include "spatialindex/MoveProtocol.h"
 #include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
@@ -31,19 +34,18 @@ private:
     std::mt19937 engine;
 };
 
-// Where the flying-object builder releases a craft, from three draws: z, y
-// and x, in that order.
-SbVec3f releasePosition(Draws& draws) {
-    const float z = static_cast<float>(draws.next() / 32768.0 * 25);
-    const float y = static_cast<float>(draws.next() / 32768.0 * 3 - 10);
-    const float x = static_cast<float>(draws.next() / 32768.0 * 25);
-    return SbVec3f(x, y, z);
+// Where the flying-object builder releases one of ten craft, from three draws:
+// z, y and x, in that order.
+SbVec3f tenCraftRelease(Draws& draws) {
+    const int r1 = draws.next();
+    const int r2 = draws.next();
+    const int r3 = draws.next();
+    return tenCraftPosition(r1, r2, r3);
 }
 
-// The box the builder gives a craft of the kind it releases (2), off centre.
-SbBox3f releaseBox(const SbVec3f& at) {
-    return SbBox3f(at[0] - 0.5f, at[1] - 0.25f, at[2], at[0] + 0.25f, at[1] + 0.25f, at[2] + 0.5f);
-}
+const int craftKind = 2;
+// At 50 steps a second a step integrates over one frame factor.
+const float frameFactor = 1.0f;
 
 void collectBoxes(const OctTree& node, std::vector<SbBox3f*>& boxes) {
     for (int i = 0; i < node.objectCount; ++i) {
@@ -117,16 +119,53 @@ const std::vector<SbBox3f*>& cityBoxes(unsigned seed) {
     return found->second;
 }
 
-CraftSwarm::CraftSwarm(int count, unsigned seed) {
+std::vector<FlyingObject> releasedCraft(int count, unsigned seed) {
     Draws draws(seed);
-    crafts.resize(count);
-    for (Craft& craft : crafts) {
-        craft.position = releasePosition(draws);
+    const CraftRelease release(count);
+    std::vector<FlyingObject> crafts;
+    crafts.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    for (int n = 0; n < count; ++n) {
+        const int r1 = draws.next();
+        const int r2 = draws.next();
+        const int r3 = draws.next();
+        const SbVec3f at = count > separateCraftLimit ? release.position(n, r1, r2, r3)
+                                                      : tenCraftPosition(r1, r2, r3);
+        // The colour's three draws.
+        for (int colour = 0; colour < 3; ++colour) {
+            draws.next();
+        }
+        crafts.emplace_back(at[0], at[1], at[2], 0, 0, SbVec3f(0, 0, 0), craftKind, nullptr);
+    }
+    return crafts;
+}
+
+SbVec3f flownPosition(FlyingObject& craft) {
+    accelerateFlyingObject(craft, frameFactor);
+    const float* at = craft.currentPosition;
+    return SbVec3f(at[0], at[1], at[2]) + craft.velocity;
+}
+
+// As moveFlyingObject leaves the craft, and the orbit phase advanced.
+void settle(FlyingObject& craft, const SbVec3f& tried, bool refused) {
+    if (!refused) {
+        tried.getValue(craft.currentPosition[0], craft.currentPosition[1],
+                       craft.currentPosition[2]);
+    } else {
         craft.velocity.setValue(0, 0, 0);
-        craft.orbitCentre = craft.position;
-        craft.steering = true;
-        craft.boxes[0] = releaseBox(craft.position);
-        craft.current = 0;
+        craft.steering = false;
+    }
+    advanceOrbitPhase();
+}
+
+Craft::Craft(const FlyingObject& object) : object(object), current(0) {
+    const float* at = object.currentPosition;
+    boxes[0] = releaseBox(craftKind, SbVec3f(at[0], at[1], at[2]));
+}
+
+CraftSwarm::CraftSwarm(int count, unsigned seed) {
+    orbitPhase = orbitPhaseStart;
+    for (const FlyingObject& object : releasedCraft(count, seed)) {
+        crafts.emplace_back(object);
     }
 }
 
@@ -139,49 +178,45 @@ void CraftSwarm::fileAll(CollisionIndex& index) {
 int CraftSwarm::step(CollisionIndex& index) {
     int collisions = 0;
     for (Craft& craft : crafts) {
-        const SbVec3f tried = accelerate(craft);
+        const SbVec3f tried = flownPosition(craft.object);
         const int other = 1 - craft.current;
         craft.boxes[other].setBounds(tried - craftHalfExtent, tried + craftHalfExtent);
         const CollisionObject candidate(0, 0, 0, &craft.boxes[other]);
-        if (!tryMove(index, craft.record(), candidate)) {
-            craft.position = tried;
+        const bool refused = tryMove(index, craft.record(), candidate);
+        settle(craft.object, tried, refused);
+        if (!refused) {
             craft.current = other;
-        } else {
-            craft.velocity.setValue(0, 0, 0);
-            craft.steering = false;
-            ++collisions;
         }
-        advancePhase();
+        collisions += refused;
     }
+    index.stepDone();
     return collisions;
-}
-
-SbVec3f CraftSwarm::accelerate(Craft& craft) const {
-    craft.velocity *= 0.98f;
-    SbVec3f steer(0, 0, 0);
-    if (craft.steering) {
-        const SbVec3f target = craft.orbitCentre + orbitOffset(5.0f, orbitPhase);
-        steer = (target - craft.position) / 5000.0f;
-    }
-    craft.velocity = craft.velocity + steer + SbVec3f(0, 0.00015f, 0);
-    return craft.position + craft.velocity;
-}
-
-void CraftSwarm::advancePhase() {
-    orbitPhase += 0.5f;
-    if (orbitPhase >= 360) {
-        orbitPhase = 0.001f;
-    }
 }
 
 Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city, Release release)
     : engine(seed) {
     movers.reserve(count);
+    if (release == RELEASE_SWARM) {
+        orbitPhase = orbitPhaseStart;
+        crafts = releasedCraft(count, seed);
+        for (FlyingObject& craft : crafts) {
+            Mover mover;
+            const float* at = craft.currentPosition;
+            mover.position.setValue(at[0], at[1], at[2]);
+            mover.velocity.setValue(0, 0, 0);
+            mover.current = 0;
+            mover.boxes[0] = releaseBox(craftKind, mover.position);
+            mover.craft = &craft;
+            movers.push_back(mover);
+        }
+        return;
+    }
     Draws draws(seed);
     while (static_cast<int>(movers.size()) < count) {
         Mover mover;
+        mover.craft = nullptr;
         if (release == RELEASE_CROWDED) {
-            mover.position = releasePosition(draws);
+            mover.position = tenCraftRelease(draws);
         } else {
             for (int axis = 0; axis < 3; ++axis) {
                 mover.position[axis] =
@@ -190,7 +225,7 @@ Movers::Movers(int count, unsigned seed, const std::vector<SbBox3f*>& city, Rele
         }
         mover.velocity.setValue(0, 0, 0);
         mover.current = 0;
-        mover.boxes[0] = release == RELEASE_CROWDED ? releaseBox(mover.position)
+        mover.boxes[0] = release == RELEASE_CROWDED ? releaseBox(craftKind, mover.position)
                                                     : SbBox3f(mover.position - craftHalfExtent,
                                                               mover.position + craftHalfExtent);
         if (release == RELEASE_CROWDED || !overlapsAny(mover.boxes[0], city, movers)) {
@@ -216,6 +251,9 @@ int Movers::step(CollisionIndex& index, std::vector<bool>& outcomes) {
         SbBox3f* tried = &mover.boxes[1 - mover.current];
         tried->setBounds(next - craftHalfExtent, next + craftHalfExtent);
         const bool collided = tryMove(index, recordOf(mover.filed()), recordOf(tried));
+        if (mover.craft != nullptr) {
+            settle(*mover.craft, next, collided);
+        }
         if (collided) {
             mover.velocity.setValue(0, 0, 0);
             ++collisions;
@@ -230,6 +268,9 @@ int Movers::step(CollisionIndex& index, std::vector<bool>& outcomes) {
 }
 
 SbVec3f Movers::nextPosition(Mover& mover) {
+    if (mover.craft != nullptr) {
+        return flownPosition(*mover.craft);
+    }
     std::uniform_real_distribution<float> draw(-kick, kick);
     mover.velocity *= damping;
     for (int axis = 0; axis < 3; ++axis) {

@@ -1,8 +1,8 @@
 #pragma once
 
 // The city load the octree tests and the benchmarks share: the boxes that one
-// city of the real generator files, craft that move over it as the physics
-// step moves them, and movers on a seeded random walk.
+// city of the real generator files, craft released and moved over it by the
+// program's own release and motion, and movers on a seeded random walk.
 
 #include <Inventor/SbBox3f.h>
 #include <Inventor/SbVec3f.h>
@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "city/FlyingObject.h"
 #include "octree/CollisionObject.h"
 #include "simulation/Motion.h"
 #include "spatialindex/CollisionIndex.h"
@@ -22,11 +23,21 @@ SbBox3f cityRootBox();
 // seed gives the same boxes; they live to the end of the process.
 const std::vector<SbBox3f*>& cityBoxes(unsigned seed);
 
+// Craft as the program releases count of them (city/CraftRelease.h: the ten
+// craft's block up to ten, one cell each above), kind 2, without scene nodes,
+// from 15-bit draws of seed taken as the program takes its own: six a craft.
+std::vector<FlyingObject> releasedCraft(int count, unsigned seed);
+
+// Where the program's motion (simulation/Motion.h) takes the craft in one
+// step at 50 steps a second, and the craft's state once the move is decided:
+// what the program's step does for each craft, its index call left out.
+SbVec3f flownPosition(FlyingObject& craft);
+void settle(FlyingObject& craft, const SbVec3f& tried, bool refused);
+
 struct Craft {
-    SbVec3f position;
-    SbVec3f velocity;
-    SbVec3f orbitCentre;
-    bool steering;
+    explicit Craft(const FlyingObject& object);
+
+    FlyingObject object;
     // The filed box and the one a tried move uses; they swap after a free move.
     SbBox3f boxes[2];
     int current;
@@ -34,9 +45,9 @@ struct Craft {
     CollisionObject record() { return CollisionObject(0, 0, 0, &boxes[current]); }
 };
 
-// Craft placed as the flying-object builder places them and moved as the
-// physics step moves them, through any collision index, each move tried as
-// the program tries it.
+// Craft released and flown by the program's own code, through any collision
+// index, each move tried as the program tries it. Starts the orbit phase
+// again, which every craft shares.
 class CraftSwarm {
 public:
     CraftSwarm(int count, unsigned seed);
@@ -48,12 +59,6 @@ public:
     int step(CollisionIndex& index);
 
     std::vector<Craft> crafts;
-
-private:
-    SbVec3f accelerate(Craft& craft) const;
-    void advancePhase();
-
-    float orbitPhase = 0.001f;
 };
 
 struct Mover {
@@ -62,6 +67,8 @@ struct Mover {
     // The filed box and the one the next try uses; they swap on a free move.
     SbBox3f boxes[2];
     int current;
+    // The program's craft this mover flies as, in RELEASE_SWARM.
+    FlyingObject* craft;
 
     SbBox3f* filed() { return &boxes[current]; }
 };
@@ -75,6 +82,9 @@ enum Release {
     // [-10, -7), wherever the draws fall, inside other movers or buildings,
     // with the craft's box at release.
     RELEASE_CROWDED,
+    // As the program releases and flies that many craft (releasedCraft,
+    // flownPosition): more than ten start apart, each in a cell of its own.
+    RELEASE_SWARM,
 };
 
 // Movers of the craft's size wandering over the city, moved through any
@@ -97,4 +107,5 @@ private:
     SbVec3f nextPosition(Mover& mover);
 
     std::mt19937 engine;
+    std::vector<FlyingObject> crafts;
 };
