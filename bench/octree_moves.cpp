@@ -32,7 +32,7 @@ void reportMoves(benchmark::State& state, int craft, int collisions) {
 
 void BM_TreeMoves(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
-    OctTree tree(cityRootBox());
+    OctTree tree(worldRegion());
     OctTreeIndex index(tree);
     fileCity(index);
     CraftSwarm swarm(craft, citySeed);
@@ -48,7 +48,7 @@ void BM_TreeMoves(benchmark::State& state) {
 
 void BM_FlatMoves(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
-    FlatIndex flat(cityRootBox());
+    FlatIndex flat(worldRegion());
     fileCity(flat);
     CraftSwarm swarm(craft, citySeed);
     swarm.fileAll(flat);
@@ -63,7 +63,7 @@ void BM_FlatMoves(benchmark::State& state) {
 // each move pays once, twice after a collision.
 void BM_TreeRemoveWalk(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
-    OctTree tree(cityRootBox());
+    OctTree tree(worldRegion());
     OctTreeIndex index(tree);
     fileCity(index);
     CraftSwarm swarm(craft, citySeed);
@@ -79,7 +79,7 @@ void BM_TreeRemoveWalk(benchmark::State& state) {
 void BM_TreeAfter10000Steps(benchmark::State& state) {
     const int craft = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        OctTree tree(cityRootBox());
+        OctTree tree(worldRegion());
         OctTreeIndex index(tree);
         fileCity(index);
         const int cityNodes = tree.nodeCount();

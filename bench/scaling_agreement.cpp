@@ -43,7 +43,7 @@ void Agreement::report() const {
 }
 
 WatchedOctreeSpace::WatchedOctreeSpace()
-    : OctreeSpace(OctreeSpace::FOUR_CALLS), plain(cityRootBox()) {}
+    : OctreeSpace(OctreeSpace::FOUR_CALLS), plain(worldRegion()) {}
 
 void WatchedOctreeSpace::insert(const CollisionObject& record) {
     OctreeSpace::insert(record);

@@ -194,11 +194,11 @@ void registerFamily(const Family& family) {
         if (size.movers <= family.flatUpTo) {
             runs.push_back(benchmark::RegisterBenchmark(name("flat").c_str(),
                                                         runSteps<FlatIndex, SbBox3f>, family,
-                                                        SpaceKind{"flat", true}, cityRootBox()));
+                                                        SpaceKind{"flat", true}, worldRegion()));
         }
         runs.push_back(benchmark::RegisterBenchmark(name("bullet").c_str(),
                                                     runSteps<DbvtIndex, SbBox3f>, family,
-                                                    SpaceKind{"bullet", true}, cityRootBox()));
+                                                    SpaceKind{"bullet", true}, worldRegion()));
         if (family.withFullWalk) {
             runs.push_back(benchmark::RegisterBenchmark(
                 name("octree_full_walk").c_str(), runSteps<OctreeSpace, OctreeSpace::Move>, family,

@@ -2,7 +2,7 @@
 
 #include "tests/support/CityWorkload.h"
 
-scaling::OwnTree::OwnTree() : tree(cityRootBox()) {}
+scaling::OwnTree::OwnTree() : tree(worldRegion()) {}
 
 OctreeSpace::OctreeSpace(Move move) : OctTreeIndex(OwnTree::tree), move(move) {}
 

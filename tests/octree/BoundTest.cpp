@@ -318,7 +318,7 @@ TEST(OctTreeBound, NodeBudget) {
 // the tree is exactly the one the filing rules alone would build.
 TEST(OctTreeBound, CityNeverReachesIt) {
     for (unsigned seed : {1u, 2u, 3u, 4u}) {
-        OctTree root(cityRootBox());
+        OctTree root(worldRegion());
         for (SbBox3f* b : cityBoxes(seed)) {
             insertChecked(root, *b);
         }

@@ -28,7 +28,7 @@ std::map<const SbBox3f*, int> held(const CollisionIndex& index) {
 
 class IndexTest : public ::testing::Test {
 protected:
-    OctTree tree{cityRootBox()};
+    OctTree tree{worldRegion()};
     IndexSet set{tree};
     CollisionIndex* const all[IndexSet::count] = {&set.at(IndexSet::OCTREE), &set.at(IndexSet::DBVT),
                                                     &set.at(IndexSet::FLAT)};

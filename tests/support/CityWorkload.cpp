@@ -13,6 +13,8 @@
 #include "spatialindex/MoveProtocol.h"
 #include "spatialindex/OctTreeIndex.h"
 #include "tests/support/SimulationWorld.h"
+#include "tests/support/TreeBoxes.h"
+#include "world/WorldConstants.h"
 
 namespace {
 
@@ -47,36 +49,20 @@ const int craftKind = 2;
 // At 50 steps a second a step integrates over one frame factor.
 const float frameFactor = 1.0f;
 
-void collectBoxes(const OctTree& node, std::vector<SbBox3f*>& boxes) {
-    for (int i = 0; i < node.objectCount; ++i) {
-        SbBox3f* box = node.objects[i].box;
-        bool known = false;
-        for (const SbBox3f* seen : boxes) {
-            known = known || seen == box;
-        }
-        if (!known) {
-            boxes.push_back(box);
-        }
-    }
-    for (const OctTree* child : node.children) {
-        if (child != nullptr) {
-            collectBoxes(*child, boxes);
-        }
-    }
-}
-
 // Lays out the city of seed with the real generator and keeps only its boxes.
 std::vector<SbBox3f*> generateBoxes(unsigned seed) {
     CityBuilder builder;
     builder.seed = static_cast<int>(seed);
-    OctTree tree(cityRootBox());
+    OctTree tree(worldRegion());
     OctTreeIndex filing(tree);
     builder.generateCity(filing);
 
     std::vector<SbBox3f*> boxes;
-    boxes.push_back(new SbBox3f(-500, 0, -500, 500, 0.001f, 500));
-    collectBoxes(tree, boxes);
-    boxes.push_back(new SbBox3f(1.45f, -3.05f, 1.45f, 1.55f, -2.95f, 1.55f));
+    boxes.push_back(new SbBox3f(groundSlab()));
+    for (SbBox3f* box : boxesInTree(tree)) {
+        boxes.push_back(box);
+    }
+    boxes.push_back(new SbBox3f(cameraStartBox()));
 
     releaseCity(builder);
     return boxes;
@@ -104,10 +90,6 @@ CollisionObject recordOf(SbBox3f* box) {
 }
 
 }  // namespace
-
-SbBox3f cityRootBox() {
-    return SbBox3f(-60, -110, -60, 60, 10, 60);
-}
 
 const std::vector<SbBox3f*>& cityBoxes(unsigned seed) {
     // Never freed, so that the boxes stay reachable to the end of the process.

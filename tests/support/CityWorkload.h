@@ -14,9 +14,7 @@
 #include "octree/CollisionObject.h"
 #include "simulation/Motion.h"
 #include "spatialindex/CollisionIndex.h"
-
-// The region of the program's octree.
-SbBox3f cityRootBox();
+#include "world/WorldConstants.h"
 
 // The ground slab, every street tile and building box of the city the
 // generator lays out from seed, and the camera's box at its start. The same
