@@ -8,7 +8,7 @@
 # Usage: scripts/replay-times.sh [build folder]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build}"
+build="$(cd "${1:-$root/build}" && pwd)"
 cmake --build "$build" --target brennoc script_recording >/dev/null
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

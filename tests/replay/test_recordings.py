@@ -73,6 +73,25 @@ def main():
         check(diverged == step and steps == changed.steps(),
               "a changed interval parts at the step it makes, %d, through %s (%s)"
               % (step, index, diverged))
+
+    # A recorded state changed at step 50, and the last step's state left out:
+    # the first parts at 50, the second at the step the recording lacks.
+    changed = recordings.read(path)
+    states = [chunk for chunk in changed.chunks if chunk[0] == b"S"]
+    states[49][1] = bytes(8)
+    with open(copy, "wb") as out:
+        out.write(changed.encode())
+    steps, _, diverged, _ = replay(copy)
+    check(diverged == 50 and steps == changed.steps(),
+          "a changed state parts at its step, 50 (%s)" % diverged)
+    shorter = recordings.read(path)
+    last_state = max(at for at, chunk in enumerate(shorter.chunks) if chunk[0] == b"S")
+    del shorter.chunks[last_state]
+    with open(copy, "wb") as out:
+        out.write(shorter.encode())
+    steps, _, diverged, _ = replay(copy)
+    check(diverged == steps == recordings.read(path).steps(),
+          "a step the recording lacks parts there (%s of %s)" % (diverged, steps))
     print("PASS", flush=True)
 
 
