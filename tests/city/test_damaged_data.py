@@ -150,7 +150,8 @@ def damage_and_run(xvfb, parent):
     for what, folder, command in [
             ("started in an empty folder", empty, None),
             ("started in a deleted folder", parent,
-             ["sh", "-c", 'cd "$1" && rmdir "$1" && exec "$2"', "sh", deleted, BINARY])]:
+             # The program's own arguments (the seed) follow the binary.
+             ["sh", "-c", 'cd "$1" && rmdir "$1" && shift && exec "$@"', "sh", deleted, BINARY])]:
         lines, _ = run(xvfb, runtime, what, folder, command)
         looked_in = deleted if command else empty
         check(lines and lines[0].startswith("Brennoc: its data files are not in %s (" % looked_in)
