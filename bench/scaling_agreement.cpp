@@ -50,13 +50,15 @@ void WatchedOctreeSpace::insert(const CollisionObject& record) {
     plain.insert(record);
 }
 
-bool WatchedOctreeSpace::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+bool WatchedOctreeSpace::makeMove(const CollisionObject& filed, const CollisionObject& tried) {
     // The flat list's own first half of the move answers whether the tried
     // box overlaps another; its second half follows the octree's answer.
-    const bool overlapping = plain.moveAndCheck(filed, tried);
-    const bool collided = OctreeSpace::tryMove(filed, tried);
+    plain.remove(filed);
+    const bool overlapping = plain.insertAndCheck(tried);
+    const bool collided = OctreeSpace::makeMove(filed, tried);
     if (collided) {
-        plain.moveBack(tried, filed);
+        plain.remove(tried);
+        plain.insert(filed);
     }
     ++moves;
     refused += collided;

@@ -65,7 +65,6 @@ public:
     WatchedOctreeSpace();
 
     void insert(const CollisionObject& record) override;
-    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
 
     int moves = 0;
     // Moves the octree refused, and of them those whose tried box overlapped
@@ -75,6 +74,9 @@ public:
     // Moves the octree accepted though the tried box overlapped another box:
     // must stay 0.
     int acceptedOverlapping = 0;
+
+protected:
+    bool makeMove(const CollisionObject& filed, const CollisionObject& tried) override;
 
 private:
     FlatIndex plain;

@@ -14,10 +14,10 @@ void OctreeSpace::remove(const CollisionObject& record) {
     }
 }
 
-bool OctreeSpace::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+bool OctreeSpace::makeMove(const CollisionObject& filed, const CollisionObject& tried) {
     if (move == TRIED) {
-        return OctTreeIndex::tryMove(filed, tried);
+        return OctTreeIndex::makeMove(filed, tried);
     }
     // moveAndCheck and moveBack as any index makes them, through remove above.
-    return CollisionIndex::tryMove(filed, tried);
+    return CollisionIndex::makeMove(filed, tried);
 }

@@ -40,9 +40,11 @@ public:
     explicit OctreeSpace(Move move);
 
     void remove(const CollisionObject& record) override;
-    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
 
     using OctTreeIndex::tree;
+
+protected:
+    bool makeMove(const CollisionObject& filed, const CollisionObject& tried) override;
 
 private:
     Move move;

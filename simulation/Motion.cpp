@@ -152,7 +152,7 @@ void moveFlyingObject(CollisionObject& record, float frameFactor, Session& sessi
     bool refused = leavesRegion(session, *tried);
     if (!refused) {
         IndexTime timed(session);
-        refused = tryMove(session.index(), staying, candidate);
+        refused = session.index().tryMove(staying, candidate);
     }
     countMove(session, candidate, refused);
     if (!refused) {
@@ -216,7 +216,7 @@ bool moveCamera(float frameFactor, Session& session) {
     bool refused = leavesRegion(session, *candidate->box);
     if (!refused) {
         IndexTime timed(session);
-        refused = tryMove(session.index(), *cameraObject, *candidate);
+        refused = session.index().tryMove(*cameraObject, *candidate);
     }
     countMove(session, *candidate, refused);
     if (!refused) {

@@ -10,7 +10,7 @@ void CollisionIndex::moveBack(const CollisionObject& from, const CollisionObject
     insert(to);
 }
 
-bool CollisionIndex::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+bool CollisionIndex::makeMove(const CollisionObject& filed, const CollisionObject& tried) {
     if (!moveAndCheck(filed, tried)) {
         return false;
     }

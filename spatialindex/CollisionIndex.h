@@ -56,17 +56,17 @@ public:
     virtual void remove(const CollisionObject& record) = 0;
     // Files the record and reports whether it collides (see above).
     virtual bool insertAndCheck(const CollisionObject& record) = 0;
-    // remove(from), then insertAndCheck(to), with the same result and the
-    // same records filed after it; an index may do both in one pass.
-    virtual bool moveAndCheck(const CollisionObject& from, const CollisionObject& to);
-    // remove(from), then insert(to): a refused move undone, which an index
-    // may also do in one pass.
-    virtual void moveBack(const CollisionObject& from, const CollisionObject& to);
-    // A whole move as tryMove (MoveProtocol.h) makes it: moveAndCheck, and
-    // when that collides, moveBack. Returns true when the move is refused,
-    // with the same records filed afterwards; an index may decide the move
-    // before it changes anything.
-    virtual bool tryMove(const CollisionObject& filed, const CollisionObject& tried);
+    // The one way a mover's move is tried, whatever the index: the mover's
+    // filed record is taken out and the tried one filed with the colliding
+    // insertion; when that collides, the tried record is taken out again and
+    // the filed one put back. Returns true when the move is refused.
+    // Afterwards the index holds the tried record in place of the filed one,
+    // or, refused, the filed one again (a fresh copy). Records are known by
+    // their boxes: filed must have the box the mover is filed under. Each
+    // index makes it through the hooks below, with these answers and records.
+    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+        return makeMove(filed, tried);
+    }
     // Deletes every filed record, given what collect gave: remove for each,
     // which an index may do in one go.
     virtual void removeAll(const std::vector<CollisionObject>& collected);
@@ -89,6 +89,18 @@ public:
     // The figures as the overlay's line gives them after the index's name,
     // such as "nodes 9  records 6  depth 1  leaves 3"; empty by default.
     virtual std::string describe(const IndexNumbers& numbers) const;
+
+protected:
+    // A whole move as tryMove gives it. By default moveAndCheck and, when
+    // that collides, moveBack; an index may decide the move before it
+    // changes anything.
+    virtual bool makeMove(const CollisionObject& filed, const CollisionObject& tried);
+    // remove(from), then insertAndCheck(to), with the same result and the
+    // same records filed after it; an index may do both in one pass.
+    virtual bool moveAndCheck(const CollisionObject& from, const CollisionObject& to);
+    // remove(from), then insert(to): a refused move undone, which an index
+    // may also do in one pass.
+    virtual void moveBack(const CollisionObject& from, const CollisionObject& to);
 };
 
 // What collect appends through: each record offered whose box was not met

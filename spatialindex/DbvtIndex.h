@@ -25,9 +25,6 @@ public:
     void insert(const CollisionObject& record) override;
     void remove(const CollisionObject& record) override;
     bool insertAndCheck(const CollisionObject& record) override;
-    // A lone record moves its proxy (setAabb) instead of leaving and coming back.
-    bool moveAndCheck(const CollisionObject& from, const CollisionObject& to) override;
-    void moveBack(const CollisionObject& from, const CollisionObject& to) override;
     // Every proxy destroyed in one pass over the entries.
     void removeAll(const std::vector<CollisionObject>& collected) override;
     // In the order the records were filed, a removed one's place taken by
@@ -50,6 +47,11 @@ public:
     int height() const;
 
     btDbvtBroadphase broadphase;
+
+protected:
+    // A lone record moves its proxy (setAabb) instead of leaving and coming back.
+    bool moveAndCheck(const CollisionObject& from, const CollisionObject& to) override;
+    void moveBack(const CollisionObject& from, const CollisionObject& to) override;
 
 private:
     struct Entry {

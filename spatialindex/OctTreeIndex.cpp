@@ -45,7 +45,7 @@ bool OctTreeIndex::insertAndCheck(const CollisionObject& record) {
     return tree.insertAndCheck(record);
 }
 
-bool OctTreeIndex::tryMove(const CollisionObject& filed, const CollisionObject& tried) {
+bool OctTreeIndex::makeMove(const CollisionObject& filed, const CollisionObject& tried) {
     return tree.tryMove(filed, tried);
 }
 

@@ -15,8 +15,6 @@ public:
     void insert(const CollisionObject& record) override;
     void remove(const CollisionObject& record) override;
     bool insertAndCheck(const CollisionObject& record) override;
-    // The tree's own move, decided before the tree changes (OctTree::tryMove).
-    bool tryMove(const CollisionObject& filed, const CollisionObject& tried) override;
     // In the order of a walk over the leaves, each thing where first met.
     void collect(std::vector<CollisionObject>& records) const override;
     // Every leaf that holds records, as a cell, in the order of a walk over
@@ -25,5 +23,8 @@ public:
     std::string describe(const IndexNumbers& numbers) const override;
 
 protected:
+    // The tree's own move, decided before the tree changes (OctTree::tryMove).
+    bool makeMove(const CollisionObject& filed, const CollisionObject& tried) override;
+
     OctTree& tree;
 };

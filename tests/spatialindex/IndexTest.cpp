@@ -151,10 +151,10 @@ TEST_F(IndexTest, ARefusedMoveFilesTheMoverBackAndAnAcceptedOneUnderItsNewBox) {
     for (CollisionIndex* index : all) {
         index->insert(recordOf(&wall));
         index->insert(recordOf(&at));
-        EXPECT_TRUE(tryMove(*index, recordOf(&at), recordOf(&into))) << index->name();
+        EXPECT_TRUE(index->tryMove(recordOf(&at), recordOf(&into))) << index->name();
         EXPECT_EQ(held(*index), (std::map<const SbBox3f*, int>{{&wall, 1}, {&at, 1}}))
             << index->name();
-        EXPECT_FALSE(tryMove(*index, recordOf(&at), recordOf(&clear))) << index->name();
+        EXPECT_FALSE(index->tryMove(recordOf(&at), recordOf(&clear))) << index->name();
         EXPECT_EQ(held(*index), (std::map<const SbBox3f*, int>{{&wall, 1}, {&clear, 1}}))
             << index->name();
     }

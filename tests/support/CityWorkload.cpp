@@ -164,7 +164,7 @@ int CraftSwarm::step(CollisionIndex& index) {
         const int other = 1 - craft.current;
         craft.boxes[other].setBounds(tried - craftHalfExtent, tried + craftHalfExtent);
         const CollisionObject candidate(0, 0, 0, &craft.boxes[other]);
-        const bool refused = tryMove(index, craft.record(), candidate);
+        const bool refused = index.tryMove(craft.record(), candidate);
         settle(craft.object, tried, refused);
         if (!refused) {
             craft.current = other;
@@ -232,7 +232,7 @@ int Movers::step(CollisionIndex& index, std::vector<bool>& outcomes) {
         const SbVec3f next = nextPosition(mover);
         SbBox3f* tried = &mover.boxes[1 - mover.current];
         tried->setBounds(next - craftHalfExtent, next + craftHalfExtent);
-        const bool collided = tryMove(index, recordOf(mover.filed()), recordOf(tried));
+        const bool collided = index.tryMove(recordOf(mover.filed()), recordOf(tried));
         if (mover.craft != nullptr) {
             settle(*mover.craft, next, collided);
         }
