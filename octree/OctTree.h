@@ -33,16 +33,20 @@ public:
     }
 
     // A record without a box is refused: nothing is filed (insertAndCheck
-    // answers false), as nothing could ever decide where it lies.
+    // answers false), as nothing could ever decide where it lies. Costs a
+    // descent of O(depth) for each leaf the box reaches, and a split where a
+    // full leaf takes a fifth record.
     void insert(CollisionObject record);
     // Deletes every copy of the record (same box pointer) from this subtree,
-    // descending only into octants the record's box overlaps.
+    // descending only into octants the record's box overlaps: O(depth) for
+    // each leaf the box reaches, and a search of each such leaf's list.
     void remove(CollisionObject record);
     // The same deletion visiting every node, whatever the box; the reference
-    // the pruned walk is measured and checked against.
+    // the pruned walk is measured and checked against. O(nodes): for testing.
     void removeEverywhere(CollisionObject record);
     // Files the record like insert and reports whether any leaf it reached now
-    // holds two overlapping records.
+    // holds two overlapping records: insert's cost, and a test of every pair
+    // in each leaf reached.
     bool insertAndCheck(CollisionObject record);
     OctTree* findCollidingNode(OctTree* node);
     // A move that stays put when it collides: remove(from), then
@@ -50,17 +54,19 @@ public:
     // with the same answer, the same records in the same order in every leaf
     // and the same lines printed. It decides before it changes anything, so a
     // refused move never files the tried record (OctTreeMove.cpp); a list may
-    // then keep less spare room than the four calls would leave it.
+    // then keep less spare room than the four calls would leave it. One walk
+    // down the octants either box reaches, then work in the leaves it found.
     bool tryMove(CollisionObject from, CollisionObject to);
 
-    // Nodes in this node's subtree, this node included.
+    // Nodes in this node's subtree, this node included. Visits every node.
     int nodeCount() const;
-    // Bytes held by this subtree's nodes and their record lists.
+    // Bytes held by this subtree's nodes and their record lists. Visits every
+    // node.
     std::size_t memoryBytes() const;
 
     // A read-only walk: calls visit for every leaf of this subtree (a node
     // without children) with the leaf's region, and returns how many nodes
-    // the subtree has.
+    // the subtree has. Visits every node: for showing and testing.
     using LeafVisitor = void (*)(void* data, const OctTree& leaf, const SbBox3f& region);
     int walkLeaves(LeafVisitor visit, void* data) const;
 
@@ -70,7 +76,7 @@ public:
     // leaf, leaves over capacity only where no split could part their records,
     // and the root's counters. Gives an empty string when all hold, or the
     // first broken one and the node where it breaks ("... at root/052": the
-    // octants taken from the root).
+    // octants taken from the root). Visits every node: for testing.
     std::string brokenInvariant() const;
     // Writes the first broken invariant to standard error and aborts. Builds
     // with BRENNOC_OCTREE_VALIDATE check after every insert, insertAndCheck,
