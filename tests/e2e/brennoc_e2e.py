@@ -416,6 +416,25 @@ def wait_scene_settled(app, name, timeout=120):
     return wait_scene(app, name, settled, timeout)
 
 
+def first_picture(xvfb, name, command=None, cwd=None, extra_env=None, user=None):
+    """The settled first picture of seed 7 without craft, and what the
+    program said; Escape must end it with 0. user: run it as that uid."""
+    prefix = []
+    if user is not None:
+        prefix = ["setpriv", "--reuid=%d" % user, "--regid=%d" % user, "--clear-groups"]
+    app = Brennoc(xvfb, args=["--seed", "7", "--craft", "0"], cwd=cwd,
+                  command=(prefix + [command]) if command else None, extra_env=extra_env)
+    try:
+        app.wait_window()
+        shot = wait_scene_settled(app, name)
+        app.press("Escape", 0.3)
+        code, _, err = app.wait()
+    finally:
+        app.kill()
+    check(code == 0, "%s: Escape ends the program with 0 (got %s; %r)" % (name, code, err[-300:]))
+    return shot, err
+
+
 def spread(png_path):
     """Standard deviation of a picture's pixels, 0 to 255: 0 for one colour."""
     result = subprocess.run(["convert", png_path, "-format", "%[fx:standard_deviation*255]",

@@ -7,26 +7,12 @@ import subprocess
 import tempfile
 
 import brennoc_e2e
-from brennoc_e2e import Brennoc, Xvfb, check, differing_pixels, fail, wait_scene_settled
+from brennoc_e2e import Xvfb, check, differing_pixels, fail, first_picture
 
 BUILD_DIR = os.environ.get("BRENNOC_BUILD_DIR", "")
 CMAKE = os.environ.get("BRENNOC_CMAKE", "cmake")
 # What Coin and the building reader say about files they cannot read.
 MISSING = re.compile(r"couldn't find|could not be read|Could not find|cannot open|[Uu]nreadable")
-
-
-def first_picture(xvfb, name):
-    """The settled first picture of seed 7, and what the program said."""
-    app = Brennoc(xvfb, args=["--seed", "7", "--craft", "0"])
-    try:
-        app.wait_window()
-        shot = wait_scene_settled(app, name)
-        app.press("Escape", 0.3)
-        code, _, err = app.wait()
-    finally:
-        app.kill()
-    check(code == 0, "%s: Escape ends the program with 0 (got %s)" % (name, code))
-    return shot, err
 
 
 def main():

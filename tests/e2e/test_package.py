@@ -14,7 +14,7 @@ import subprocess
 import tempfile
 
 import brennoc_e2e
-from brennoc_e2e import Brennoc, Xvfb, check, differing_pixels, wait_scene_settled
+from brennoc_e2e import Xvfb, check, differing_pixels, first_picture
 
 PACKAGE_DIR = os.environ.get("BRENNOC_PACKAGE_DIR", "")
 VERSION = os.environ.get("BRENNOC_VERSION", "")
@@ -180,24 +180,6 @@ def help_and_version(command, elsewhere):
           "brennoc --version prints 'brennoc %s' and ends (got %s, %r, %r)"
           % (VERSION, version.returncode, version.stdout, version.stderr))
     return result.stdout
-
-
-def first_picture(xvfb, name, command, cwd, extra_env=None, user=None):
-    """The settled first picture of seed 7 without craft, and what was said."""
-    prefix = []
-    if user is not None:
-        prefix = ["setpriv", "--reuid=%d" % user, "--regid=%d" % user, "--clear-groups"]
-    app = Brennoc(xvfb, args=["--seed", "7", "--craft", "0"], cwd=cwd,
-                  command=prefix + [command], extra_env=extra_env)
-    try:
-        app.wait_window()
-        shot = wait_scene_settled(app, name)
-        app.press("Escape", 0.3)
-        code, _, err = app.wait()
-    finally:
-        app.kill()
-    check(code == 0, "%s: Escape ends the program with 0 (got %s; %r)" % (name, code, err[-300:]))
-    return shot, err
 
 
 def missing_lines(err):
