@@ -43,33 +43,7 @@ mkdir -p "$logs"
 
 . "$root/scripts/virtual-display.sh"
 
-# The window a person sees, once it is larger than 1 x 1 (Qt also gives a
-# small helper window the title Brennoc).
-window() {
-    local id
-    for _ in $(seq 1500); do
-        kill -0 "$1" 2>/dev/null || return 1
-        for id in $(xdotool search --onlyvisible --maxdepth 1 --pid "$1" --name '^Brennoc$' \
-                    2>/dev/null); do
-            WIDTH=0
-            eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)"
-            if [ "$WIDTH" -gt 1 ]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.2
-    done
-    return 1
-}
 
-# A press to the window and its release to the server, which also holds if
-# the key ended the program.
-tap() {
-    xdotool keydown --window "$1" "$2"
-    sleep 0.2
-    xdotool keyup "$2"
-}
 
 # The value after a name on the statistics line, or "-".
 figure() {
@@ -85,7 +59,7 @@ for craft in "${counts[@]}"; do
     (cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" --seed 7 --craft "$craft" \
         >/dev/null 2>"$err") &
     program=$!
-    id="$(window "$program")" || { echo "no window with $craft craft" >&2; cat "$err" >&2; exit 1; }
+    id="$(program_window "$program")" || { echo "no window with $craft craft" >&2; cat "$err" >&2; exit 1; }
     xdotool windowfocus --sync "$id"
     tap "$id" e
     if [ "$rss_every" -gt 0 ]; then
@@ -112,7 +86,7 @@ for craft in "${counts[@]}"; do
         if (a == "-") print "-"; else if (a ~ /%$/ || a + 0 > 1) printf "%.1f %%\n", a + 0;
         else printf "%.1f %%\n", a * 100 }')"
     awk -v craft="$craft" -v fps="$(figure physics-fps "$err")" \
-        -v physics="$(figure physics-us "$err")" -v octree="$(figure index-us "$err")" \
+        -v physics="$(figure physics-us "$err")" -v octree="$(figure octree-us "$err")" \
         -v accepted="$accepted" -v rss="$rss" '
         function time(us) {
             return us >= 1000 ? sprintf("%.1f ms", us / 1000) : sprintf("%.0f µs", us)

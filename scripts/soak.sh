@@ -34,32 +34,7 @@ fi
 
 . "$root/scripts/virtual-display.sh"
 
-# The window a person sees, once it is larger than 1 x 1 (Qt also gives a
-# small helper window the title Brennoc).
-window() {
-    local id
-    for _ in $(seq 1500); do
-        kill -0 "$1" 2>/dev/null || return 1
-        for id in $(xdotool search --onlyvisible --maxdepth 1 --pid "$1" --name '^Brennoc$' \
-                    2>/dev/null); do
-            WIDTH=0
-            eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)"
-            if [ "$WIDTH" -gt 1 ]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.2
-    done
-    return 1
-}
 
-# A press to the window and its release to the server.
-tap() {
-    xdotool keydown --window "$1" "$2"
-    sleep 0.2
-    xdotool keyup "$2"
-}
 
 rss_kib() {
     awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"
@@ -69,7 +44,7 @@ err="$work/brennoc.stderr"
 (cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" --seed 7 --craft "$craft" \
     >/dev/null 2>"$err") &
 program=$!
-id="$(window "$program")" || { echo "no window" >&2; cat "$err" >&2; exit 1; }
+id="$(program_window "$program")" || { echo "no window" >&2; cat "$err" >&2; exit 1; }
 xdotool windowfocus --sync "$id"
 tap "$id" e
 

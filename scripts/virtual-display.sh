@@ -20,3 +20,32 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 export DISPLAY=":$(head -n1 "$work/display")"
+
+# The window a person sees of the program with process id $1, once it is
+# larger than 1 x 1 (Qt also titles a small helper window Brennoc); waits up
+# to ten minutes, and fails when the program ends first.
+program_window() {
+    local id
+    for _ in $(seq 3000); do
+        kill -0 "$1" 2>/dev/null || return 1
+        for id in $(xdotool search --onlyvisible --maxdepth 1 --pid "$1" --name '^Brennoc$' \
+                    2>/dev/null); do
+            WIDTH=0
+            eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null)"
+            if [ "$WIDTH" -gt 1 ]; then
+                echo "$id"
+                return 0
+            fi
+        done
+        sleep 0.2
+    done
+    return 1
+}
+
+# A press of key $2 to window $1 and its release to the server, which also
+# holds if the key ended the program.
+tap() {
+    xdotool keydown --window "$1" "$2"
+    sleep 0.2
+    xdotool keyup "$2"
+}
