@@ -5,30 +5,10 @@
 #include <vector>
 
 #include "options/Options.h"
+#include "tests/options/ParseArguments.h"
 #include "spatialindex/IndexSet.h"
 
 namespace {
-
-struct Parsed {
-    OptionsAction action;
-    Options options;
-    std::string message;
-};
-
-// Parses "brennoc" followed by the given arguments.
-Parsed parse(std::initializer_list<const char*> arguments) {
-    std::vector<std::string> words{"brennoc"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(&word[0]);
-    }
-    argv.push_back(nullptr);
-    Parsed parsed;
-    parsed.action =
-        parseOptions(static_cast<int>(words.size()), argv.data(), parsed.options, parsed.message);
-    return parsed;
-}
 
 TEST(OptionsTest, GoodValuesUpToBothLimits) {
     Parsed none = parse({});

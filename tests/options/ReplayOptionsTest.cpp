@@ -5,30 +5,7 @@
 #include <vector>
 
 #include "options/Options.h"
-
-namespace {
-
-struct Parsed {
-    OptionsAction action;
-    Options options;
-    std::string message;
-};
-
-Parsed parse(std::initializer_list<const char*> arguments) {
-    std::vector<std::string> words{"brennoc"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(&word[0]);
-    }
-    argv.push_back(nullptr);
-    Parsed parsed;
-    parsed.action =
-        parseOptions(static_cast<int>(words.size()), argv.data(), parsed.options, parsed.message);
-    return parsed;
-}
-
-}  // namespace
+#include "tests/options/ParseArguments.h"
 
 TEST(ReplayOptions, RecordAndReplayWithWhatGoesWithThem) {
     const Parsed none = parse({});
