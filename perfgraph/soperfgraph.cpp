@@ -27,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "perfgraph/internal/GraphTexture.h"
 #include "perfgraph/internal/PerfGraphAssert.h"
 #include "perfgraph/internal/PerfGraphData.h"
 
@@ -278,7 +279,8 @@ void PerfGraphData::buildSubGraph() {
     complexity->value.setIgnored(TRUE);
     root->addChild(complexity);
 
-    graphTexture = new SoTexture2;
+    GraphTexture::initClass();
+    graphTexture = new GraphTexture;
     graphTexture->model = SoTexture2::REPLACE;
     root->addChild(graphTexture);
 
