@@ -14,9 +14,9 @@
 
 #include "app/Globals.h"
 #include "city/FlyingObject.h"
+#include "indexview/IndexView.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
-#include "indexview/IndexView.h"
 #include "simulation/Motion.h"
 #include "simulation/Session.h"
 #include "simulation/SimulationState.h"

@@ -96,7 +96,7 @@ const SbColor IndexView::refusedColour(0.1f, 0.95f, 1.0f);  // cyan
 // Both faces across x as one loop through corner 0 and 4, then the three
 // remaining edges along x.
 const int IndexView::boxIndices[boxIndexCount] = {0,  1, 3, 2,  0, 4, 5,  7, 6, 4,
-                                                    -1, 1, 5, -1, 3, 7, -1, 2, 6, -1};
+                                                  -1, 1, 5, -1, 3, 7, -1, 2, 6, -1};
 
 IndexView::IndexView(const IndexSet* indexes)
     : IndexView(static_cast<const CollisionIndex*>(nullptr)) {
@@ -386,8 +386,7 @@ void IndexView::updateText() {
     }
     char line[240];
     std::snprintf(line, sizeof line, "%s  moves/s %d  refused/s %d  accepted %s  seed %d",
-                  figures.c_str(),
-                  shown.tried, shown.refused, accepted, seed);
+                  figures.c_str(), shown.tried, shown.refused, accepted, seed);
     if (text != line) {
         text = line;
         numbersText->string.setValue(line);

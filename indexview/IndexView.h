@@ -73,8 +73,8 @@ public:
         int deepest = 0;
         int leaves = 0;
         double testsPerMove = 0;
-        int tried = 0;            // moves tried in the last second
-        int refused = 0;          // of those, refused
+        int tried = 0;    // moves tried in the last second
+        int refused = 0;  // of those, refused
     };
     const Numbers& numbers() const { return shown; }
     // How often the leaf lines were rebuilt since construction.

@@ -183,8 +183,8 @@ IndexNumbers DbvtIndex::walkBoxes(IndexBoxVisitor visit, void* data) const {
 
 std::string DbvtIndex::describe(const IndexNumbers& numbers) const {
     char text[80];
-    std::snprintf(text, sizeof text, "nodes %d  height %d  leaves %d", numbers.nodes,
-                  numbers.depth, numbers.leaves);
+    std::snprintf(text, sizeof text, "nodes %d  height %d  leaves %d", numbers.nodes, numbers.depth,
+                  numbers.leaves);
     return text;
 }
 

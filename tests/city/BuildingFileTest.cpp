@@ -11,8 +11,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "tests/city/CitySupport.h"
 #include "city/CityElement.h"
+#include "tests/city/CitySupport.h"
 
 namespace {
 

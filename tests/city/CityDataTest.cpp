@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "tests/city/CitySupport.h"
 #include "city/CityElement.h"
 #include "city/CityLayout.h"
+#include "tests/city/CitySupport.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 
 #include <new>
 
-#include "tests/city/CitySupport.h"
 #include "city/CityElement.h"
 #include "city/ElementGrid.h"
+#include "tests/city/CitySupport.h"
 
 namespace {
 

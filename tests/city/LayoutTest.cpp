@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "tests/city/CitySupport.h"
 #include "city/CityBuilder.h"
 #include "city/CityElement.h"
 #include "city/CityLayout.h"
 #include "city/ElementGrid.h"
+#include "tests/city/CitySupport.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <Inventor/nodes/SoTexture2.h>
 #include <gtest/gtest.h>
 
-#include "tests/city/CitySupport.h"
 #include "city/CityElement.h"
 #include "city/TextureSharing.h"
+#include "tests/city/CitySupport.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <tuple>
 #include <vector>
 
-#include "octree/OctTree.h"
 #include "indexview/IndexView.h"
+#include "octree/OctTree.h"
 #include "spatialindex/IndexSet.h"
 #include "tests/octree/TreeProbe.h"
 #include "world/WorldConstants.h"

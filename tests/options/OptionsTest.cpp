@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "options/Options.h"
-#include "tests/options/ParseArguments.h"
 #include "spatialindex/IndexSet.h"
+#include "tests/options/ParseArguments.h"
 
 namespace {
 

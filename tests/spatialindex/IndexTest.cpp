@@ -30,8 +30,8 @@ class IndexTest : public ::testing::Test {
 protected:
     OctTree tree{worldRegion()};
     IndexSet set{tree};
-    CollisionIndex* const all[IndexSet::count] = {&set.at(IndexSet::OCTREE), &set.at(IndexSet::DBVT),
-                                                    &set.at(IndexSet::FLAT)};
+    CollisionIndex* const all[IndexSet::count] = {&set.at(IndexSet::OCTREE),
+                                                  &set.at(IndexSet::DBVT), &set.at(IndexSet::FLAT)};
 };
 
 // A city whose boxes only touch and a row of boxes across the region's edge,
@@ -129,9 +129,9 @@ TEST_F(IndexTest, AnIndexEmptiedAtOnceHoldsNothingAndWorksAgain) {
             ASSERT_EQ(records.size(), city.size()) << index->name();
             index->removeAll(records);
             EXPECT_TRUE(held(*index).empty()) << index->name();
-            EXPECT_EQ(index->walkBoxes([](void*, const SbBox3f&, IndexBoxKind, int) {}, nullptr)
-                          .leaves,
-                      0)
+            EXPECT_EQ(
+                index->walkBoxes([](void*, const SbBox3f&, IndexBoxKind, int) {}, nullptr).leaves,
+                0)
                 << index->name() << ": nothing left in its structure";
         }
         for (SbBox3f* box : city) {
