@@ -94,6 +94,41 @@ bool leavesRegion(const Session& session, const SbBox3f& tried) {
     return !insideRegion(tried, session.indexes->region());
 }
 
+// The index's answer to one move, through tryMove; the session's watchers
+// that watch this mover are told of it before and after.
+bool tryIndexMove(Session& session, const FlyingObject* owner, const CollisionObject& filed,
+                  const CollisionObject& tried) {
+    const bool edge = leavesRegion(session, *tried.box);
+    if (session.moveWatchers.empty()) {
+        if (edge) {
+            return true;
+        }
+        IndexTime timed(session);
+        return session.index().tryMove(filed, tried);
+    }
+    bool refused = true;
+    double microseconds = 0;
+    if (!edge) {
+        for (MoveWatcher* watcher : session.moveWatchers) {
+            if (watcher->watches(owner)) {
+                watcher->beforeMove(session.index(), filed, tried);
+            }
+        }
+        IndexTime timed(session);
+        const auto start = std::chrono::steady_clock::now();
+        refused = session.index().tryMove(filed, tried);
+        microseconds =
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                .count();
+    }
+    for (MoveWatcher* watcher : session.moveWatchers) {
+        if (watcher->watches(owner)) {
+            watcher->afterMove(owner, tried, refused, edge, microseconds);
+        }
+    }
+    return refused;
+}
+
 SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
     if (!object.steering) {
         return SbVec3f(0, 0, 0);
@@ -149,11 +184,7 @@ void moveFlyingObject(CollisionObject& record, float frameFactor, Session& sessi
     const CollisionObject candidate = craftRecord(next, tried, &object);
     // Filed back if the move is refused: the craft where it stays.
     const CollisionObject staying = craftRecord(positionOf(object), record.box, &object);
-    bool refused = leavesRegion(session, *tried);
-    if (!refused) {
-        IndexTime timed(session);
-        refused = session.index().tryMove(staying, candidate);
-    }
+    const bool refused = tryIndexMove(session, &object, staying, candidate);
     countMove(session, candidate, refused);
     if (!refused) {
         // The index's copies of the old box went with the move.
@@ -213,11 +244,7 @@ bool moveCamera(float frameFactor, Session& session) {
     const SbVec3f next = camera->position.getValue() + cameraVelocity;
     CollisionObject* candidate =
         new CollisionObject(next[0], next[1], next[2], cameraBoxAround(next));
-    bool refused = leavesRegion(session, *candidate->box);
-    if (!refused) {
-        IndexTime timed(session);
-        refused = session.index().tryMove(*cameraObject, *candidate);
-    }
+    const bool refused = tryIndexMove(session, nullptr, *cameraObject, *candidate);
     countMove(session, *candidate, refused);
     if (!refused) {
         camera->position.setValue(next);

@@ -2,13 +2,36 @@
 
 #include <Inventor/SbTime.h>
 
+#include <vector>
+
 #include "spatialindex/IndexSet.h"
 
 class CollisionObject;
+class FlyingObject;
 class SoEvent;
 
 // Told of every move tried: the tried record and whether it was refused.
 using MoveObserver = void (*)(void* data, const CollisionObject& tried, bool refused);
+
+// Follows the moves of the movers it chooses (one selected mover, or every
+// one): asked of each move whether it watches that mover, then told of the
+// move before the index is asked and after it answered. Watchers cost the
+// moves nothing while none is in the session's list.
+class MoveWatcher {
+public:
+    virtual ~MoveWatcher() = default;
+    // The mover: a craft, or null for the camera.
+    virtual bool watches(const FlyingObject* owner) const = 0;
+    // The move about to be tried in the index, which has not changed yet.
+    // Not called for a move the region's edge refuses before any index is
+    // asked.
+    virtual void beforeMove(const CollisionIndex& index, const CollisionObject& filed,
+                            const CollisionObject& tried) = 0;
+    // The move's answer: edge when the region's edge refused it before any
+    // index was asked; the microseconds the index's tryMove took (0 then).
+    virtual void afterMove(const FlyingObject* owner, const CollisionObject& tried, bool refused,
+                           bool edge, double microseconds) = 0;
+};
 
 // What one run of the program keeps beyond the start-up's, the step's and the
 // motion's own globals: the choices its command line made, the hooks that
@@ -37,6 +60,8 @@ struct Session {
     // Told of every tried move; null unless someone watches (the overlay).
     MoveObserver moveObserver = nullptr;
     void* moveObserverData = nullptr;
+    // Follow the movers they choose; empty unless someone watches.
+    std::vector<MoveWatcher*> moveWatchers;
 
     // While paused, a step moves nothing unless a single step was asked for
     // (one for each); that step integrates over the interval of the last

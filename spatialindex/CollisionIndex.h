@@ -46,6 +46,32 @@ struct IndexNumbers {
 // where the box overlaps), the dbvt O(log n), the flat list O(n) (a removal
 // searches the whole list); collect, walkBoxes and moving the records to
 // another index visit everything.
+// What one tried move did inside an index, as CollisionIndex::explainMove
+// tells it: for teaching and the inspector, never on the program's own path.
+struct MoveExplanation {
+    // The octree: leaves the tried box reached; the dbvt: nodes whose volume
+    // the query tested, inner nodes and leaves; the flat list: records tested.
+    int visited = 0;
+    // Box-overlap tests made against filed records, up to the first overlap
+    // found: the octree also counts the tests of a reached leaf's other
+    // records in pairs, which it makes as well.
+    int tested = 0;
+    // The answer tryMove would give.
+    bool refused = false;
+    // The filed record that refused it (for the octree's refusal of two other
+    // records overlapping in a reached leaf, the first of them); box null
+    // when accepted.
+    CollisionObject refusedBy;
+
+    // Filled only when explainMove is asked for boxes, in the order visited:
+    // what was visited (leaves' regions, nodes' volumes, with their kinds, and
+    // how many record tests were made in each), and every record tested, once.
+    std::vector<SbBox3f> visitedBoxes;
+    std::vector<IndexBoxKind> visitedKinds;
+    std::vector<int> visitedTests;
+    std::vector<CollisionObject> testedRecords;
+};
+
 class CollisionIndex : public RecordFiling {
 public:
     virtual ~CollisionIndex() = default;
@@ -89,6 +115,12 @@ public:
     // The figures as the overlay's line gives them after the index's name,
     // such as "nodes 9  records 6  depth 1  leaves 3"; empty by default.
     virtual std::string describe(const IndexNumbers& numbers) const;
+    // Tells what tryMove(filed, tried) would do, without changing anything:
+    // the same answer, and what the decision visits and tests. Costs one more
+    // query of the index (and the boxes' copies when asked for them): for one
+    // mover's move, never for everyone's.
+    virtual void explainMove(const CollisionObject& filed, const CollisionObject& tried,
+                             MoveExplanation& explanation, bool withBoxes) const = 0;
 
 protected:
     // A whole move as tryMove gives it. By default moveAndCheck and, when

@@ -210,3 +210,6 @@ int DbvtIndex::height() const {
     }
     return height;
 }
+
+void DbvtIndex::explainMove(const CollisionObject&, const CollisionObject&, MoveExplanation&,
+                            bool) const {}

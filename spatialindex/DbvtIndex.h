@@ -40,6 +40,8 @@ public:
     // Every node of the broadphase's trees with its (fattened) box and its
     // depth below its root, inner nodes and leaves.
     IndexNumbers walkBoxes(IndexBoxVisitor visit, void* data) const override;
+    void explainMove(const CollisionObject& filed, const CollisionObject& tried,
+                     MoveExplanation& explanation, bool withBoxes) const override;
     std::string describe(const IndexNumbers& numbers) const override;
     int nodeCount() const;
     int leafCount() const;

@@ -70,3 +70,6 @@ std::string FlatIndex::describe(const IndexNumbers& numbers) const {
                   numbers.testsPerMove);
     return text;
 }
+
+void FlatIndex::explainMove(const CollisionObject&, const CollisionObject&, MoveExplanation&,
+                            bool) const {}

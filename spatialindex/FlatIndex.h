@@ -23,6 +23,8 @@ public:
     // Every record's box, in list order; the box tests per check since the
     // previous walk (as at the previous walk when nothing was checked since).
     IndexNumbers walkBoxes(IndexBoxVisitor visit, void* data) const override;
+    void explainMove(const CollisionObject& filed, const CollisionObject& tried,
+                     MoveExplanation& explanation, bool withBoxes) const override;
     std::string describe(const IndexNumbers& numbers) const override;
 
     const std::vector<CollisionObject>& filed() const { return records; }

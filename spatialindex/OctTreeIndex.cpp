@@ -66,3 +66,6 @@ std::string OctTreeIndex::describe(const IndexNumbers& numbers) const {
                   numbers.records, numbers.depth, numbers.leaves);
     return text;
 }
+
+void OctTreeIndex::explainMove(const CollisionObject&, const CollisionObject&, MoveExplanation&,
+                               bool) const {}

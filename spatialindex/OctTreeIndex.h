@@ -20,6 +20,8 @@ public:
     // Every leaf that holds records, as a cell, in the order of a walk over
     // the leaves.
     IndexNumbers walkBoxes(IndexBoxVisitor visit, void* data) const override;
+    void explainMove(const CollisionObject& filed, const CollisionObject& tried,
+                     MoveExplanation& explanation, bool withBoxes) const override;
     std::string describe(const IndexNumbers& numbers) const override;
 
 protected:
