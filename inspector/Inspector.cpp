@@ -346,10 +346,10 @@ void Inspector::makeScene() {
     // The move panel at the lower left, the help panel from the top, left of
     // the graphs.
     panel = new SoText2;
-    panelSwitch = newTextPanel(panel, -0.97f, -0.42f, -0.25f, -0.97f);
+    panelSwitch = newTextPanel(panel, -0.97f, -0.42f, -0.25f, -0.70f);
     over->addChild(panelSwitch);
     help = new SoText2;
-    helpSwitch = newTextPanel(help, -0.45f, 0.80f, 0.45f, -0.02f);
+    helpSwitch = newTextPanel(help, -0.45f, 0.80f, 0.86f, -0.02f);
     over->addChild(helpSwitch);
     root->addChild(part);
 }
