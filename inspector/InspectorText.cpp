@@ -7,14 +7,15 @@
 namespace {
 
 // What "visited" counts in each index (MoveExplanation::visited).
-const char* visitedNoun(const std::string& index) {
+std::string visitedWords(const std::string& index, int count) {
+    const bool one = count == 1;
     if (index == "octree") {
-        return "leaves reached";
+        return one ? "leaf reached" : "leaves reached";
     }
     if (index == "dbvt") {
-        return "tree nodes visited";
+        return one ? "tree node visited" : "tree nodes visited";
     }
-    return "records visited";
+    return one ? "record visited" : "records visited";
 }
 
 std::string formatted(const char* format, double a, double b = 0, double c = 0) {
@@ -41,8 +42,9 @@ std::vector<std::string> panelLines(const PanelFacts& facts) {
     } else {
         const bool edge = facts.by.kind == REFUSER_EDGE;
         lines.push_back(std::string("Index: ") + facts.index);
-        lines.push_back(std::to_string(facts.visited) + " " + visitedNoun(facts.index) + ", " +
-                        std::to_string(facts.tested) + " box tests");
+        lines.push_back(
+            std::to_string(facts.visited) + " " + visitedWords(facts.index, facts.visited) + ", " +
+            std::to_string(facts.tested) + (facts.tested == 1 ? " box test" : " box tests"));
         if (!facts.refused) {
             lines.push_back("Move accepted");
         } else {
