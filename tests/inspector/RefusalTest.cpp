@@ -56,6 +56,8 @@ TEST_P(RefusalTest, EachRefuserIsNamed) {
     addCraft(SbVec3f(-30, -2.26f, -30), false);
     placeCamera(SbVec3f(30, -1.0f, 30));
     addCraft(SbVec3f(30, -1.2f, 30), false);
+    // Under the ground, falling towards the region's lower face (y = 10).
+    addCraft(SbVec3f(50, 9.87f, 50), false);
     physicsEnabled = true;
 
     Inspector inspector(session, root, nullptr);
@@ -72,6 +74,12 @@ TEST_P(RefusalTest, EachRefuserIsNamed) {
     ASSERT_GE(inspector.panelShown().size(), 4u);
     EXPECT_EQ(inspector.panelShown()[3], "Move refused by the camera");
     EXPECT_STREQ(inspector.lastMove().index, IndexSet::nameOf(GetParam()));
+
+    // The edge refuses before any index is asked: nothing visited or tested.
+    EXPECT_EQ(fallOnto(inspector, 5).kind, REFUSER_EDGE);
+    EXPECT_EQ(inspector.lastMove().explanation.visited, 0);
+    EXPECT_EQ(inspector.lastMove().explanation.tested, 0);
+    EXPECT_EQ(inspector.lastMove().microseconds, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryIndex, RefusalTest, ::testing::Values(0, 1, 2),
