@@ -3,14 +3,16 @@ physics on and paused, Tab selects craft 0 and each N prints exactly one
 machine line for its move, under the octree, the dbvt and the flat list in
 turn (I between). The flat list tests the move against every other filed
 thing, as many as the seeded world holds (from a helper that builds it); the
-octree tests fewer. Standard output stays the help text."""
+octree tests fewer. Standard output stays the help text. And with physics
+off, F's chase view and H's help panel change the picture, and a second F
+or H brings back the very picture there was: the camera was not moved."""
 
 import os
 import re
 import subprocess
 
-from brennoc_e2e import (DATA_DIR, FPS_GRAPH_BOTTOM, Brennoc, Xvfb, check, graph_region,
-                         wait_stderr_lines)
+from brennoc_e2e import (DATA_DIR, FPS_GRAPH_BOTTOM, Brennoc, Xvfb, check, differing_pixels,
+                         graph_region, wait_scene, wait_scene_settled, wait_stderr_lines)
 from test_startup import HELP_TEXT
 
 SEED, CRAFT = 7, 40
@@ -76,12 +78,38 @@ def one_line_per_step(xvfb, filed):
           % octree.group(3))
 
 
+def views_come_back(xvfb):
+    app = Brennoc(xvfb, args=["--seed", str(SEED), "--craft", "10"])
+    try:
+        app.wait_window()
+        app.tap("Tab")
+        # Nothing moves: the view with craft 0's panel holds still.
+        selected = wait_scene_settled(app, "inspector_selected")
+        for key, what in (("f", "the chase view"), ("h", "the help panel")):
+            app.tap(key)
+            wait_scene(app, "inspector_" + key,
+                       lambda _, latest: differing_pixels(selected, latest) > 1000)
+            check(True, "%s changes the picture" % what)
+            app.tap(key)
+            wait_scene(app, "inspector_" + key + "_back",
+                       lambda _, latest: differing_pixels(selected, latest) == 0)
+            check(True, "%s again gives back the very picture there was" % key.upper())
+        app.press("Escape", 0.3)
+        code, out, err = app.wait()
+    finally:
+        app.kill()
+    check(code == 0, "Escape ends the program with 0 (got %s; %r)" % (code, err[-300:]))
+    check(out == HELP_TEXT, "standard output is the help text alone")
+    check(not MOVE.search(err), "no move line without a step made while paused")
+
+
 def main():
     filed = filed_things()
     check(filed > CRAFT + 2, "the seeded world files the city, the ground, the camera and the "
           "craft (%d)" % filed)
     with Xvfb() as xvfb:
         one_line_per_step(xvfb, filed)
+        views_come_back(xvfb)
 
 
 if __name__ == "__main__":
