@@ -150,7 +150,7 @@ int craftCount() {
 
 const SbColor Inspector::selectedColour(1.0f, 1.0f, 1.0f);   // white
 const SbColor Inspector::visitedColour(0.55f, 0.55f, 0.6f);  // grey
-const SbColor Inspector::testedColour(1.0f, 0.45f, 0.0f);    // deep orange
+const SbColor Inspector::testedColour(0.0f, 0.0f, 0.0f);     // black
 
 Inspector::Inspector(Session& session, SoSeparator* root, const IndexView* overlay)
     : session(session), root(root), overlay(overlay), chaseDirection(0, 0, 1) {
@@ -326,22 +326,22 @@ void Inspector::makeScene() {
     unlit->model = SoLightModel::BASE_COLOR;
     over->addChild(unlit);
 
-    outlineSwitch = new SoSwitch;
-    outlineSwitch->whichChild = SO_SWITCH_NONE;
-    outlineSwitch->addChild(newBoxPart(selectedColour, 3, outlineCorners, outlineLines));
-    over->addChild(outlineSwitch);
-
     moveSwitch = new SoSwitch;
     moveSwitch->whichChild = SO_SWITCH_NONE;
     SoSeparator* moveBoxes = new SoSeparator;
     moveSwitch->addChild(moveBoxes);
     moveBoxes->addChild(
-        newBoxPart(visitedColour, 1, moveCorners[VISITED_BOXES], moveLines[VISITED_BOXES]));
+        newBoxPart(visitedColour, 2, moveCorners[VISITED_BOXES], moveLines[VISITED_BOXES]));
     moveBoxes->addChild(
         newBoxPart(testedColour, 2, moveCorners[TESTED_BOXES], moveLines[TESTED_BOXES]));
     moveBoxes->addChild(
         newBoxPart(IndexView::refusedColour, 4, moveCorners[REFUSER_BOX], moveLines[REFUSER_BOX]));
     over->addChild(moveSwitch);
+    // The outline over the move's boxes, which often share its edges.
+    outlineSwitch = new SoSwitch;
+    outlineSwitch->whichChild = SO_SWITCH_NONE;
+    outlineSwitch->addChild(newBoxPart(selectedColour, 3, outlineCorners, outlineLines));
+    over->addChild(outlineSwitch);
 
     // The move panel at the lower left, the help panel from the top, left of
     // the graphs.
