@@ -1,7 +1,7 @@
 """The move inspector in the real program: with a seeded city of 40 craft,
 physics on and paused, Tab selects craft 0 and each N prints exactly one
 machine line for its move, under the octree, the dbvt and the flat list in
-turn (I between). The flat list tests the move against every other filed
+turn (I between); Shift+Tab then selects the camera. The flat list tests the move against every other filed
 thing, as many as the seeded world holds (from a helper that builds it); the
 octree tests fewer. Standard output stays the help text. And with physics
 off, F's chase view and H's help panel change the picture, and a second F
@@ -52,12 +52,19 @@ def one_line_per_step(xvfb, filed):
             check(found[number].group(1) == "craft 0" and found[number].group(2) == index,
                   "N under the %s prints the line of craft 0's move: %r"
                   % (index, found[number].group(0)))
+        # Shift+Tab goes back from craft 0 to the camera.
+        app.tap("shift+Tab")
+        app.tap("n")
+        camera = wait_stderr_lines(app, MOVE, 4, "the camera's line")[3]
+        check(camera.group(1) == "camera" and camera.group(2) == "flat",
+              "after Shift+Tab, N prints the camera's move: %r" % camera.group(0))
         app.press("Escape", 0.3)
         code, out, err = app.wait()
     finally:
         app.kill()
     check(code == 0, "Escape ends the program with 0 (got %s; %r)" % (code, err[-300:]))
     check(out == HELP_TEXT, "standard output is the help text alone (ends %r)" % out[-100:])
+    err = err[:err.index(camera.group(0))]
     for index in ("octree", "dbvt", "flat"):
         check(len(lines_of(err, index)) == 1,
               "exactly one %s line for its one step (%d)" % (index, len(lines_of(err, index))))
