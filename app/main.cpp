@@ -19,6 +19,7 @@
 #include "app/StandardStreams.h"
 #include "city/DataFiles.h"
 #include "indexview/IndexView.h"
+#include "inspector/Inspector.h"
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 #include "options/Options.h"
@@ -112,16 +113,20 @@ Recorder* recorder = nullptr;
 Player* player = nullptr;
 
 // What the render area's event filter needs: the overlay that key O switches,
-// and the session whose move observer it sets and whose keys it passes on.
+// the inspector and the render area whose viewport its clicks are in, and the
+// session whose move observer it sets and whose keys it passes on.
 struct KeyFilter {
     IndexView* overlay;
+    Inspector* inspector;
+    SoWinRenderArea* renderArea;
     Session* session;
 };
 
 // Keys outside the held-key table: O switches the overlay, I the index, P
-// pauses and N steps. The scene's keyboard callback takes every key event, so
-// the render area hands events here first. The overlay watches the moves
-// only while it is on.
+// pauses and N steps; the inspector takes Tab (which goes on to the table
+// too), F, H and the left click. The scene's keyboard callback takes every
+// key event, so the render area hands events here first. The overlay
+// watches the moves only while it is on.
 SbBool runKey(void* data, const SoEvent* event) {
     if (player) {
         // A replay takes its keys from the recording: the user's only end it.
@@ -139,6 +144,9 @@ SbBool runKey(void* data, const SoEvent* event) {
     if (overlay->handleEvent(event)) {
         session.moveObserver = overlay->isOn() ? IndexView::observeMove : nullptr;
         session.moveObserverData = overlay;
+        return TRUE;
+    }
+    if (filter->inspector->handleEvent(event, filter->renderArea->getViewportRegion())) {
         return TRUE;
     }
     return session.handleKey(event) ? TRUE : FALSE;
@@ -301,6 +309,8 @@ int main(int argc, char** argv) {
     IndexView* overlay = new IndexView(&indexes);
     overlay->seed = cityBuilder.seed;
     sceneRoot->addChild(overlay->getSceneGraph());
+    // Adds its nodes and watches moves only once first used.
+    Inspector* inspector = new Inspector(session, sceneRoot, overlay);
 
     for (const char* line : helpText) {
         std::printf("%s", line);
@@ -308,7 +318,7 @@ int main(int argc, char** argv) {
 
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
-    KeyFilter keyFilter{overlay, &session};
+    KeyFilter keyFilter{overlay, inspector, renderArea, &session};
     renderArea->setEventFilter(runKey, &keyFilter);
     renderArea->setFocusOutCallback(onFocusOut, nullptr);
     renderArea->setTitle("Brennoc");
@@ -337,6 +347,7 @@ int main(int argc, char** argv) {
     releaseFlyingObjectRecords();
     delete renderArea;
     session.moveObserver = nullptr;
+    delete inspector;
     delete overlay;
     sceneRoot->unref();
     return session.exitCode;

@@ -1,6 +1,10 @@
 #include "sowin/SoWinRenderArea.h"
 
+#include <Inventor/SbTime.h>
+#include <Inventor/events/SoKeyboardEvent.h>
+
 #include <QEvent>
+#include <QKeyEvent>
 #include <algorithm>
 #include <vector>
 
@@ -53,6 +57,23 @@ void SoWinRenderArea::setFocusOutCallback(FocusOutCallback callback, void* data)
 void SoWinRenderArea::processEvent(QEvent* event) {
     if (event->type() == QEvent::FocusOut && focusOutCallback) {
         focusOutCallback(focusOutData);
+    }
+    // Qt names Tab pressed with Shift Backtab, which SoQt's keyboard does not
+    // translate: the press was lost, and so was the release while Shift was
+    // still held, leaving Tab held in the key table. Both go on as Tab's.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Backtab) {
+        const QKeyEvent* key = static_cast<QKeyEvent*>(event);
+        SoKeyboardEvent tab;
+        tab.setKey(SoKeyboardEvent::TAB);
+        tab.setState(type == QEvent::KeyPress ? SoButtonEvent::DOWN : SoButtonEvent::UP);
+        tab.setShiftDown(TRUE);
+        tab.setCtrlDown((key->modifiers() & Qt::ControlModifier) ? TRUE : FALSE);
+        tab.setAltDown((key->modifiers() & Qt::AltModifier) ? TRUE : FALSE);
+        tab.setTime(SbTime::getTimeOfDay());
+        processSoEvent(&tab);
+        return;
     }
     SoQtRenderArea::processEvent(event);
 }

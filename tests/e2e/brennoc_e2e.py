@@ -442,3 +442,18 @@ def spread(png_path):
     if result.returncode != 0:
         fail("convert failed: " + result.stderr)
     return float(result.stdout)
+
+
+def wait_stderr_lines(app, pattern, count, what, timeout=120):
+    """Waits until standard error holds at least `count` lines matching the
+    compiled pattern (from a line's start); returns the matches."""
+    deadline = time.time() + timeout
+    while True:
+        found = list(pattern.finditer(app.stderr_text()))
+        if len(found) >= count:
+            return found
+        app._check_running(what)
+        if time.time() > deadline:
+            fail("%s: %d of %d lines within %d s; stderr ends %r"
+                 % (what, len(found), count, timeout, app.stderr_text()[-500:]))
+        time.sleep(0.05)
