@@ -14,6 +14,7 @@
 
 #include "app/FrameTick.h"
 #include "app/Globals.h"
+#include "app/HeatWatch.h"
 #include "app/KeyStateTable.h"
 #include "app/MachineLine.h"
 #include "app/StandardStreams.h"
@@ -112,16 +113,18 @@ Recorder* recorder = nullptr;
 Player* player = nullptr;
 
 // What the render area's event filter needs: the overlay that key O switches,
-// and the session whose move observer it sets and whose keys it passes on.
+// and the session whose move observer it sets and whose keys it passes on;
+// the heat watch that follows key C.
 struct KeyFilter {
     IndexView* overlay;
     Session* session;
+    HeatWatch* heatWatch;
 };
 
-// Keys outside the held-key table: O switches the overlay, I the index, P
-// pauses and N steps. The scene's keyboard callback takes every key event, so
-// the render area hands events here first. The overlay watches the moves
-// only while it is on.
+// Keys outside the held-key table: O switches the overlay, C its heat
+// colouring, I the index, P pauses and N steps. The scene's keyboard callback
+// takes every key event, so the render area hands events here first. The
+// overlay watches the moves only while it is on.
 SbBool runKey(void* data, const SoEvent* event) {
     if (player) {
         // A replay takes its keys from the recording: the user's only end it.
@@ -139,6 +142,7 @@ SbBool runKey(void* data, const SoEvent* event) {
     if (overlay->handleEvent(event)) {
         session.moveObserver = overlay->isOn() ? IndexView::observeMove : nullptr;
         session.moveObserverData = overlay;
+        filter->heatWatch->follow(session);
         return TRUE;
     }
     return session.handleKey(event) ? TRUE : FALSE;
@@ -308,7 +312,8 @@ int main(int argc, char** argv) {
 
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
-    KeyFilter keyFilter{overlay, &session};
+    HeatWatch heatWatch(*overlay);
+    KeyFilter keyFilter{overlay, &session, &heatWatch};
     renderArea->setEventFilter(runKey, &keyFilter);
     renderArea->setFocusOutCallback(onFocusOut, nullptr);
     renderArea->setTitle("Brennoc");
@@ -337,6 +342,7 @@ int main(int argc, char** argv) {
     releaseFlyingObjectRecords();
     delete renderArea;
     session.moveObserver = nullptr;
+    session.moveWatchers.clear();
     delete overlay;
     sceneRoot->unref();
     return session.exitCode;

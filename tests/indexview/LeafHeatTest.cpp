@@ -1,0 +1,201 @@
+#include <Inventor/SoDB.h>
+#include <Inventor/events/SoKeyboardEvent.h>
+#include <Inventor/nodes/SoBaseColor.h>
+#include <Inventor/nodes/SoText2.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/HeatWatch.h"
+#include "indexview/IndexView.h"
+#include "indexview/SoLeafHeat.h"
+#include "octree/OctTree.h"
+#include "spatialindex/IndexSet.h"
+#include "tests/indexview/DrawnLeaves.h"
+#include "world/WorldConstants.h"
+
+namespace {
+
+std::string legendLine(const IndexView& view, int text) {
+    const SoMFString& strings = view.legendTexts.at(text)->string;
+    return strings.getNum() == 0 ? "" : strings[strings.getNum() - 1].getString();
+}
+
+// The root split into octants: two records in octant 0, one straddling x = 0
+// into octants 0 and 4, two in octant 7, where the mover flies to and fro
+// clear of them. The moves go through the watch, as the motion code hands
+// them, and then through the index.
+class LeafHeatTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { SoDB::init(); }
+
+    void SetUp() override {
+        for (SbBox3f& box : boxes) {
+            tree.insert(recordOf(box));
+        }
+        tree.insert(recordOf(places[0], mover));
+        ASSERT_NE(tree.children[0], nullptr);
+        view.setOn(true);
+        view.setHeatShown(true);
+        watch.follow(session);
+        ASSERT_EQ(session.moveWatchers, std::vector<MoveWatcher*>{&watch});
+    }
+
+    // Moves the mover n times between its two places, as the motion code
+    // would, and returns the tests one such move makes in the octree.
+    int fly(int n) {
+        for (int i = 0; i < n; ++i) {
+            CollisionObject filed = recordOf(places[at], mover);
+            CollisionObject tried = recordOf(places[1 - at], mover);
+            for (MoveWatcher* watcher : session.moveWatchers) {
+                watcher->beforeMove(index, filed, tried);
+            }
+            EXPECT_FALSE(index.tryMove(filed, tried));
+            at = 1 - at;
+        }
+        MoveExplanation explanation;
+        CollisionObject filed = recordOf(places[at], mover);
+        CollisionObject tried = recordOf(places[1 - at], mover);
+        index.explainMove(filed, tried, explanation, false);
+        return explanation.tested;
+    }
+
+    // The leaf of octant 7 and one of the others, as drawn.
+    DrawnBox drawnLeafAt(const SbVec3f& point) {
+        for (const DrawnBox& box : drawnLeaves(view)) {
+            if (SbBox3f(box.min, box.max).intersect(point)) {
+                return box;
+            }
+        }
+        ADD_FAILURE() << "no leaf drawn at " << point[0] << " " << point[1] << " " << point[2];
+        return DrawnBox{};
+    }
+    int heatAt(const SbVec3f& point) {
+        const DrawnBox leaf = drawnLeafAt(point);
+        return view.heat()->testsIn(SbBox3f(leaf.min, leaf.max));
+    }
+
+    std::vector<SbBox3f> boxes = {
+        SbBox3f(-10, -70, -10, -9, -69, -9), SbBox3f(-20, -70, -20, -19, -69, -19),
+        SbBox3f(-1, -80, -30, 1, -79, -29), SbBox3f(10, -10, 10, 11, -9, 11),
+        SbBox3f(20, -10, 20, 21, -9, 21)};
+    SbBox3f places[2] = {SbBox3f(30, -20, 30, 31, -19, 31), SbBox3f(32, -20, 30, 33, -19, 31)};
+    int at = 0;
+    FlyingObject* mover = reinterpret_cast<FlyingObject*>(0x1000);
+    const SbVec3f hot{30, -20, 30};
+    const SbVec3f cold{-10, -70, -10};
+
+    OctTree tree{worldRegion()};
+    OctTreeIndex index{tree};
+    IndexView view{&index};
+    HeatWatch watch{view};
+    Session session;
+};
+
+TEST_F(LeafHeatTest, TestsLandInTheLeafTheMoverFliesInAndLeaveAfterTheWindow) {
+    const int perMove = fly(20);
+    ASSERT_GT(perMove, 0) << "each move tests the leaf's other records";
+    view.update(SbTime(100.0));
+    EXPECT_EQ(heatAt(hot), 20 * perMove);
+    EXPECT_EQ(heatAt(cold), 0) << "a leaf no move reached";
+    EXPECT_EQ(view.heat()->testsIn(SbBox3f(-1, -1, -1, 1, 1, 1)), 0) << "no such leaf";
+
+    const SoLeafHeat& heat = *view.heat();
+    const int hotBand = heat.bandOf(20 * perMove);
+    EXPECT_EQ(drawnLeafAt(hot).colourClass, hotBand);
+    EXPECT_EQ(drawnLeafAt(cold).colourClass, 0);
+    for (const DrawnBox& leaf : drawnLeaves(view)) {
+        EXPECT_LE(leaf.colourClass, hotBand) << leaf << ": the mover's leaf is the hottest";
+    }
+    for (int c = 0; c < heat.bandCount(); ++c) {
+        EXPECT_EQ(view.leafColours[c]->rgb[0], heat.bandColor(c)) << "band " << c;
+        EXPECT_EQ(legendLine(view, c + 1), "####  " + heat.bandRange(c));
+    }
+    EXPECT_EQ(legendLine(view, 0).rfind("heat (C): box tests per leaf, last 1 s", 0), 0u);
+    EXPECT_EQ(legendLine(view, 1), "####  0");
+    EXPECT_EQ(legendLine(view, heat.bandCount()), "####  1000+");
+
+    // Half a second on, five moves more; the first twenty leave a second
+    // after they were counted, the last five half a second later.
+    fly(5);
+    view.update(SbTime(100.5));
+    EXPECT_EQ(heatAt(hot), 25 * perMove);
+    view.update(SbTime(101.0));
+    EXPECT_EQ(heatAt(hot), 5 * perMove);
+    view.update(SbTime(101.5));
+    EXPECT_EQ(heatAt(hot), 0);
+    EXPECT_EQ(drawnLeafAt(hot).colourClass, 0) << "cold again";
+}
+
+TEST_F(LeafHeatTest, SwitchingOffGivesBackTheRecordCountsAndStopsTheCounting) {
+    fly(30);
+    view.update(SbTime(5.0));
+    ASSERT_GT(drawnLeafAt(hot).colourClass, 0);
+
+    const SoKeyboardEvent pressC = [] {
+        SoKeyboardEvent event;
+        event.setKey(SoKeyboardEvent::C);
+        event.setState(SoButtonEvent::DOWN);
+        return event;
+    }();
+    EXPECT_TRUE(view.handleEvent(&pressC));
+    EXPECT_FALSE(view.heatShown());
+    watch.follow(session);
+    EXPECT_TRUE(session.moveWatchers.empty()) << "moves cost nothing more";
+    view.update(SbTime(5.1));
+    EXPECT_EQ(drawnLeaves(view), leavesHoldingRecords(tree));
+    for (int c = 0; c < IndexView::countClasses; ++c) {
+        EXPECT_EQ(view.leafColours[c]->rgb[0], IndexView::countColours[c]) << "class " << c;
+    }
+    for (std::size_t t = 0; t < view.legendTexts.size(); ++t) {
+        EXPECT_EQ(view.legendTexts[t]->string.getNum(), 0) << "legend text " << t;
+    }
+
+    // Moves told while off are not counted; shown again, the heat starts afresh.
+    watch.beforeMove(index, recordOf(places[at], mover), recordOf(places[1 - at], mover));
+    EXPECT_TRUE(view.handleEvent(&pressC));
+    view.update(SbTime(5.2));
+    EXPECT_EQ(heatAt(hot), 0);
+
+    // The overlay switched off stops the counting too.
+    view.setOn(false);
+    watch.follow(session);
+    EXPECT_TRUE(session.moveWatchers.empty());
+}
+
+// Under the other indexes the heat changes nothing drawn; the legend says so.
+TEST(LeafHeatElsewhere, TheOtherIndexesKeepTheirColours) {
+    SoDB::init();
+    OctTree tree(worldRegion());
+    IndexSet indexes(tree);
+    IndexView view(&indexes);
+    std::vector<SbBox3f> boxes;
+    for (int i = 0; i < 6; ++i) {
+        boxes.emplace_back(3.0f * i, -5, 0, 3.0f * i + 1, -4, 1);
+    }
+    for (SbBox3f& box : boxes) {
+        indexes.active().insert(recordOf(box));
+    }
+    indexes.cycle();
+    view.setOn(true);
+    view.update(SbTime(1.0));
+    const std::vector<DrawnBox> plain = drawnLeaves(view);
+    ASSERT_FALSE(plain.empty());
+
+    view.setHeatShown(true);
+    SbBox3f tried(0, -5, 0.5f, 1, -4, 1.5f);
+    view.heatMove(indexes.active(), recordOf(boxes[0]), recordOf(tried));
+    view.update(SbTime(1.1));
+    EXPECT_EQ(drawnLeaves(view), plain);
+    for (int c = 0; c < IndexView::lineClasses; ++c) {
+        EXPECT_EQ(view.leafColours[c]->rgb[0], c < IndexView::depthClasses
+                                                   ? IndexView::depthColours[c]
+                                                   : IndexView::dbvtLeafColour);
+    }
+    EXPECT_EQ(legendLine(view, 0), "heat (C): octree only");
+    EXPECT_EQ(legendLine(view, 1), "");
+}
+
+}  // namespace
