@@ -65,19 +65,15 @@ SoSeparator* newTextPart(SoText2* text) {
     return part;
 }
 
-// Puts text on line number line under the top left: the lines above it are
-// empty, so that texts of several colours share the one line spacing.
-void setTextOnLine(SoText2* text, int line, const std::string& value) {
-    if (value.empty()) {
-        text->string.setNum(0);
-        return;
-    }
-    text->string.setNum(line + 1);
+// Gives a text its lines. Texts of several colours share the top left and
+// its line spacing: each leaves empty the lines another one fills, and
+// spaces make room on a line (the font's glyphs are all of one width).
+void setLines(SoText2* text, const std::vector<std::string>& lines) {
+    text->string.setNum(static_cast<int>(lines.size()));
     SbString* strings = text->string.startEditing();
-    for (int i = 0; i < line; ++i) {
-        strings[i] = "";
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        strings[i] = lines[i].c_str();
     }
-    strings[line] = value.c_str();
     text->string.finishEditing();
 }
 
@@ -286,7 +282,7 @@ void IndexView::showHeatLegend() {
         legendTexts.push_back(text);
         addColouredText(legendPart, t == 0 ? SbColor(1, 1, 1) : leafHeat->bandColor(t - 1), text);
     }
-    legendLines.assign(texts, std::string());
+    legendLines.assign(texts, std::vector<std::string>());
 }
 
 void IndexView::onSensor(void* view, SoSensor* sensor) {
@@ -514,22 +510,26 @@ void IndexView::updateText() {
 }
 
 void IndexView::updateLegend() {
-    std::vector<std::string> lines(legendTexts.size());
+    // Under the line of numbers: the heading, then a swatch of each band's
+    // colour (a text of its own) followed by its range in white.
+    std::vector<std::vector<std::string>> lines(legendTexts.size());
     if (heatMode && dynamic_cast<const OctTreeIndex*>(&shownIndex()) == nullptr) {
-        lines[0] = "heat (C): octree only";
+        lines[0] = {"", "heat (C): octree only"};
     } else if (heatMode) {
         char heading[96];
         std::snprintf(heading, sizeof heading, "heat (C): box tests per leaf, last %g s",
                       leafHeat->window.getValue().getValue());
-        lines[0] = heading;
+        lines[0] = {"", heading};
         for (std::size_t t = 1; t < lines.size(); ++t) {
-            lines[t] = "####  " + leafHeat->bandRange(static_cast<int>(t) - 1);
+            lines[0].push_back("      " + leafHeat->bandRange(static_cast<int>(t) - 1));
+            lines[t].assign(t + 1, "");
+            lines[t].push_back("####");
         }
     }
     for (std::size_t t = 0; t < lines.size(); ++t) {
         if (lines[t] != legendLines[t]) {
             legendLines[t] = lines[t];
-            setTextOnLine(legendTexts[t], static_cast<int>(t) + 1, lines[t]);
+            setLines(legendTexts[t], lines[t]);
         }
     }
 }

@@ -124,8 +124,9 @@ public:
     SoCoordinate3* refusedCorners;
     SoIndexedLineSet* refusedLines;
     SoText2* numbersText;
-    // The legend of the heat colouring under the line: a heading, then one
-    // text per band in its colour; empty until the heat is first shown.
+    // The legend of the heat colouring under the line: a white text with the
+    // heading and each band's range, then a swatch for each band in its
+    // colour; empty until the heat is first shown.
     std::vector<SoText2*> legendTexts;
 
 private:
@@ -197,5 +198,5 @@ private:
     SoLeafHeat* leafHeat;
     SoSeparator* overlay;
     SoSeparator* legendPart;  // added to the overlay when the heat is first shown
-    std::vector<std::string> legendLines;
+    std::vector<std::vector<std::string>> legendLines;  // as the texts show them
 };

@@ -19,7 +19,7 @@
     SoLeafHeat {
         window 1
         bandLimits [ 1, 10, 100, 1000 ]
-        bandColors [ 0.3 0.35 0.6, 0.65 0.15 0.1, 1 0.4 0.05, 1 0.85 0.15, 1 1 0.9 ]
+        bandColors [ 0.4 0.45 0.8, 0.85 0.2 0.15, 1 0.5 0.05, 1 0.85 0.15, 1 1 0.9 ]
     }
   \endcode
 */
@@ -39,7 +39,7 @@
 /*!
   \var SoMFColor SoLeafHeat::bandColors
   The colour of each band, from cold to hot; bands past the end take the last
-  colour. Default: slate blue for no tests, then dark red, orange, yellow and
+  colour. Default: slate blue for no tests, then red, orange, yellow and
   white, as a body glows hotter.
 */
 
@@ -53,7 +53,7 @@ SoLeafHeat::SoLeafHeat() {
     SO_NODE_CONSTRUCTOR(SoLeafHeat);
     SO_NODE_ADD_FIELD(window, (1.0));
     SO_NODE_ADD_FIELD(bandLimits, (1));
-    SO_NODE_ADD_FIELD(bandColors, (0.3f, 0.35f, 0.6f));
+    SO_NODE_ADD_FIELD(bandColors, (0.4f, 0.45f, 0.8f));
     const int32_t limits[] = {1, 10, 100, 1000};
     bandLimits.setValues(0, 4, limits);
     bandLimits.setDefault(TRUE);
