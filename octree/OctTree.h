@@ -69,6 +69,10 @@ public:
     // the subtree has. Visits every node: for showing and testing.
     using LeafVisitor = void (*)(void* data, const OctTree& leaf, const SbBox3f& region);
     int walkLeaves(LeafVisitor visit, void* data) const;
+    // Calls visit for every leaf a filing of the box would reach, in the
+    // order the filing reaches them: O(depth) for each. For explaining a
+    // move, never on its own path.
+    void walkReached(const SbBox3f& box, LeafVisitor visit, void* data) const;
 
     // The tree's invariants as code, checked over the whole tree this node
     // belongs to: every node's fields and private copies, each child against

@@ -1,5 +1,15 @@
 #include "octree/OctTree.h"
 
+void OctTree::walkReached(const SbBox3f& box, LeafVisitor visit, void* data) const {
+    if (!isInner()) {
+        visit(data, *this, SbBox3f(octants[0].getMin(), octants[7].getMax()));
+        return;
+    }
+    for (unsigned reached = overlappedOctants(box); reached != 0; reached &= reached - 1) {
+        childBlock[lowestOctant(reached)].walkReached(box, visit, data);
+    }
+}
+
 int OctTree::walkLeaves(LeafVisitor visit, void* data) const {
     int nodes = 1;
     bool leaf = true;

@@ -211,5 +211,55 @@ int DbvtIndex::height() const {
     return height;
 }
 
-void DbvtIndex::explainMove(const CollisionObject&, const CollisionObject&, MoveExplanation&,
-                            bool) const {}
+// The query overlapsAny makes, told: the same walk as the broadphase's
+// aabbTest (each tree's nodes from a stack, the second child first), every
+// node whose fattened volume is tested counted, and the half-open test of each
+// leaf's record other than the mover's own until the first overlap.
+void DbvtIndex::explainMove(const CollisionObject& filed, const CollisionObject& tried,
+                            MoveExplanation& explanation, bool withBoxes) const {
+    explanation = MoveExplanation();
+    SbBox3f clipped;
+    if (tried.box == nullptr || !clipToRegion(*tried.box, region, clipped)) {
+        return;
+    }
+    const btDbvtVolume bounds =
+        btDbvtVolume::FromMM(bulletVector(clipped.getMin()), bulletVector(clipped.getMax()));
+    std::vector<const btDbvtNode*> stack;
+    for (const btDbvt& tree : broadphase.m_sets) {
+        if (tree.m_root != nullptr) {
+            stack.push_back(tree.m_root);
+        }
+        while (!stack.empty()) {
+            const btDbvtNode* node = stack.back();
+            stack.pop_back();
+            ++explanation.visited;
+            const bool met = Intersect(node->volume, bounds);
+            int tests = 0;
+            if (met && node->isinternal()) {
+                stack.push_back(node->childs[0]);
+                stack.push_back(node->childs[1]);
+            } else if (met) {
+                const btBroadphaseProxy* proxy = static_cast<const btDbvtProxy*>(node->data);
+                const CollisionObject& other =
+                    *static_cast<const CollisionObject*>(proxy->m_clientObject);
+                if (other.box != filed.box && !explanation.refused) {
+                    tests = 1;
+                    ++explanation.tested;
+                    if (withBoxes) {
+                        explanation.testedRecords.push_back(other);
+                    }
+                    if (OctTree::boxesOverlap(clipped, *other.box)) {
+                        explanation.refused = true;
+                        explanation.refusedBy = other;
+                    }
+                }
+            }
+            if (withBoxes) {
+                explanation.visitedBoxes.push_back(
+                    SbBox3f(sbVector(node->volume.Mins()), sbVector(node->volume.Maxs())));
+                explanation.visitedKinds.push_back(node->isleaf() ? INDEX_NODE_LEAF : INDEX_NODE);
+                explanation.visitedTests.push_back(tests);
+            }
+        }
+    }
+}

@@ -71,5 +71,38 @@ std::string FlatIndex::describe(const IndexNumbers& numbers) const {
     return text;
 }
 
-void FlatIndex::explainMove(const CollisionObject&, const CollisionObject&, MoveExplanation&,
-                            bool) const {}
+void FlatIndex::explainMove(const CollisionObject& filed, const CollisionObject& tried,
+                            MoveExplanation& explanation, bool withBoxes) const {
+    explanation = MoveExplanation();
+    SbBox3f clipped;
+    if (tried.box == nullptr || !clipToRegion(*tried.box, region, clipped)) {
+        return;
+    }
+    // The list as the move's removal of the mover leaves it: each copy's
+    // place taken by the last record.
+    std::vector<const CollisionObject*> left;
+    left.reserve(records.size());
+    for (const CollisionObject& record : records) {
+        left.push_back(&record);
+    }
+    for (std::size_t i = 0; i < left.size();) {
+        if (left[i]->isSameObject(filed)) {
+            left[i] = left.back();
+            left.pop_back();
+        } else {
+            ++i;
+        }
+    }
+    for (const CollisionObject* other : left) {
+        ++explanation.visited;
+        ++explanation.tested;
+        if (withBoxes) {
+            explanation.testedRecords.push_back(*other);
+        }
+        if (OctTree::boxesOverlap(clipped, *other->box)) {
+            explanation.refused = true;
+            explanation.refusedBy = *other;
+            return;
+        }
+    }
+}

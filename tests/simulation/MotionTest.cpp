@@ -10,6 +10,7 @@
 #include "octree/CollisionObject.h"
 #include "octree/OctTree.h"
 #include "simulation/Motion.h"
+#include "simulation/Session.h"
 #include "simulation/SimulationState.h"
 
 namespace {
@@ -162,6 +163,67 @@ TEST_F(MotionTest, AnObserverIsToldOfEveryTriedMoveWithItsBoxAndWhetherItWasRefu
 
     step();
     EXPECT_EQ(seen.size(), 2u) << "no observer, no reports";
+}
+
+// Watches one mover: explains its move when told of it beforehand, and keeps
+// what it is told afterwards.
+class OneMoverWatch : public MoveWatcher {
+public:
+    explicit OneMoverWatch(const FlyingObject* mover) : mover(mover) {}
+    bool watches(const FlyingObject* owner) const override { return owner == mover; }
+    void beforeMove(const CollisionIndex& index, const CollisionObject& filed,
+                    const CollisionObject& tried) override {
+        index.explainMove(filed, tried, explained, false);
+        ++before;
+    }
+    void afterMove(const FlyingObject* owner, const CollisionObject&, bool refused, bool edge,
+                   double) override {
+        told.push_back({owner, refused, edge});
+    }
+
+    struct Told {
+        const FlyingObject* owner;
+        bool refused;
+        bool edge;
+    };
+    const FlyingObject* mover;
+    MoveExplanation explained;
+    int before = 0;
+    std::vector<Told> told;
+};
+
+TEST_F(MotionTest, AWatcherIsToldOfItsMoverAloneAndSeesTheIndexBeforeTheMove) {
+    addGround();
+    FlyingObject* watched = addCraft(SbVec3f(2, -0.2f, 2), true);
+    watched->velocity.setValue(0.01f, 0.1f, 0);  // into the ground: refused
+    addCraft(SbVec3f(-5, -20, -5), true);
+    placeCamera(SbVec3f(5, -20, 5));
+    OneMoverWatch watch(watched);
+    session.moveWatchers.push_back(&watch);
+    physicsEnabled = true;
+    step();
+    ASSERT_EQ(watch.told.size(), 1u);
+    EXPECT_EQ(watch.before, 1);
+    EXPECT_TRUE(watch.told[0].refused);
+    EXPECT_FALSE(watch.told[0].edge);
+    EXPECT_TRUE(watch.explained.refused) << "explained on the index as the move found it";
+
+    // Sent past the region's top face: refused at the edge, no index asked.
+    const SbBox3f& region = session.indexes->region();
+    watched->velocity.setValue(0, 0, 0);
+    watch.told.clear();
+    OneMoverWatch camera(nullptr);
+    session.moveWatchers.push_back(&camera);
+    placeCamera(SbVec3f(5, region.getMax()[1] - 0.06f, 5));
+    cameraVelocity.setValue(0, 1, 0);
+    step();
+    session.moveWatchers.clear();
+    ASSERT_EQ(camera.told.size(), 1u);
+    EXPECT_EQ(camera.told[0].owner, nullptr);
+    EXPECT_TRUE(camera.told[0].refused);
+    EXPECT_TRUE(camera.told[0].edge);
+    EXPECT_EQ(camera.before, 0);
+    EXPECT_EQ(watch.told.size(), 1u);
 }
 
 }  // namespace
