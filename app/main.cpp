@@ -14,6 +14,7 @@
 
 #include "app/FrameTick.h"
 #include "app/Globals.h"
+#include "app/HeatWatch.h"
 #include "app/KeyStateTable.h"
 #include "app/MachineLine.h"
 #include "app/StandardStreams.h"
@@ -113,20 +114,22 @@ Recorder* recorder = nullptr;
 Player* player = nullptr;
 
 // What the render area's event filter needs: the overlay that key O switches,
-// the inspector and the render area whose viewport its clicks are in, and the
-// session whose move observer it sets and whose keys it passes on.
+// the heat watch that follows key C, the inspector and the render area whose
+// viewport its clicks are in, and the session whose move observer it sets and
+// whose keys it passes on.
 struct KeyFilter {
     IndexView* overlay;
     Inspector* inspector;
     SoWinRenderArea* renderArea;
     Session* session;
+    HeatWatch* heatWatch;
 };
 
-// Keys outside the held-key table: O switches the overlay, I the index, P
-// pauses and N steps; the inspector takes Tab (which goes on to the table
-// too), F, H and the left click. The scene's keyboard callback takes every
-// key event, so the render area hands events here first. The overlay
-// watches the moves only while it is on.
+// Keys outside the held-key table: O switches the overlay, C its heat
+// colouring, I the index, P pauses and N steps; the inspector takes Tab (which
+// goes on to the table too), F, H and the left click. The scene's keyboard
+// callback takes every key event, so the render area hands events here first.
+// The overlay watches the moves only while it is on.
 SbBool runKey(void* data, const SoEvent* event) {
     if (player) {
         // A replay takes its keys from the recording: the user's only end it.
@@ -144,6 +147,7 @@ SbBool runKey(void* data, const SoEvent* event) {
     if (overlay->handleEvent(event)) {
         session.moveObserver = overlay->isOn() ? IndexView::observeMove : nullptr;
         session.moveObserverData = overlay;
+        filter->heatWatch->follow(session);
         return TRUE;
     }
     if (filter->inspector->handleEvent(event, filter->renderArea->getViewportRegion())) {
@@ -318,7 +322,8 @@ int main(int argc, char** argv) {
 
     SoWinRenderArea* renderArea = new SoWinRenderArea(mainWindow, nullptr, TRUE, TRUE, TRUE);
     renderArea->setSceneGraph(sceneRoot);
-    KeyFilter keyFilter{overlay, inspector, renderArea, &session};
+    HeatWatch heatWatch(*overlay);
+    KeyFilter keyFilter{overlay, inspector, renderArea, &session, &heatWatch};
     renderArea->setEventFilter(runKey, &keyFilter);
     renderArea->setFocusOutCallback(onFocusOut, nullptr);
     renderArea->setTitle("Brennoc");
@@ -348,6 +353,7 @@ int main(int argc, char** argv) {
     delete renderArea;
     session.moveObserver = nullptr;
     delete inspector;
+    session.moveWatchers.clear();
     delete overlay;
     sceneRoot->unref();
     return session.exitCode;

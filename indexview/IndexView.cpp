@@ -20,33 +20,61 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "indexview/SoLeafHeat.h"
 #include "octree/CollisionObject.h"
 #include "spatialindex/IndexSet.h"
+#include "spatialindex/OctTreeIndex.h"
 
 namespace {
 
 // After the frame tick (default priority 100), before any redraw (10000).
 const uint32_t sensorPriority = 200;
 
-// Text in screen space: this camera maps -1..1 onto the whole viewport.
-SoSeparator* newTextPart(SoText2* text) {
+// Text in screen space from the top left: this camera maps -1..1 onto the
+// whole viewport.
+SoSeparator* newScreenTextPart() {
     SoSeparator* part = new SoSeparator;
     SoOrthographicCamera* camera = new SoOrthographicCamera;
     camera->viewportMapping = SoCamera::LEAVE_ALONE;
     camera->position.setValue(0, 0, 5);
     camera->height = 2;
     part->addChild(camera);
-    SoBaseColor* colour = new SoBaseColor;
-    colour->rgb.setValue(1, 1, 1);
-    part->addChild(colour);
     SoFont* font = new SoFont;
     font->size = 12;
     part->addChild(font);
     SoTranslation* topLeft = new SoTranslation;
     topLeft->translation.setValue(-0.98f, 0.94f, 0);
     part->addChild(topLeft);
+    return part;
+}
+
+void addColouredText(SoSeparator* part, const SbColor& rgb, SoText2* text) {
+    SoBaseColor* colour = new SoBaseColor;
+    colour->rgb = rgb;
+    part->addChild(colour);
+    part->addChild(text);
+}
+
+// The line of numbers, in white (its colour right after the camera).
+SoSeparator* newTextPart(SoText2* text) {
+    SoSeparator* part = newScreenTextPart();
+    SoBaseColor* colour = new SoBaseColor;
+    colour->rgb.setValue(1, 1, 1);
+    part->insertChild(colour, 1);
     part->addChild(text);
     return part;
+}
+
+// Gives a text its lines. Texts of several colours share the top left and
+// its line spacing: each leaves empty the lines another one fills, and
+// spaces make room on a line (the font's glyphs are all of one width).
+void setLines(SoText2* text, const std::vector<std::string>& lines) {
+    text->string.setNum(static_cast<int>(lines.size()));
+    SbString* strings = text->string.startEditing();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        strings[i] = lines[i].c_str();
+    }
+    text->string.finishEditing();
 }
 
 SoIndexedLineSet* newLineSet() {
@@ -110,15 +138,19 @@ IndexView::IndexView(const CollisionIndex* index)
       indexShown(nullptr),
       kindShown(INDEX_CELL),
       treeMayHaveChanged(true),
+      linesMayChange(false),
       leafRebuildCount(0),
       triedSinceUpdate(0),
-      refusedSinceUpdate(0) {
+      refusedSinceUpdate(0),
+      heatMode(false),
+      leafHeat(nullptr),
+      legendPart(nullptr) {
     sceneGraph = new SoSwitch;
     sceneGraph->ref();
     sceneGraph->whichChild = SO_SWITCH_NONE;
 
     // Drawn after the scene, over it.
-    SoAnnotation* overlay = new SoAnnotation;
+    overlay = new SoAnnotation;
     sceneGraph->addChild(overlay);
     overlay->addChild(new SoResetTransform);
     overlay->addChild(new SoTexture2);  // no image: no texture
@@ -163,6 +195,9 @@ IndexView::IndexView(const CollisionIndex* index)
 
 IndexView::~IndexView() {
     delete sensor;
+    if (leafHeat) {
+        leafHeat->unref();
+    }
     sceneGraph->unref();
 }
 
@@ -188,6 +223,9 @@ void IndexView::setOn(bool on) {
     refusedSinceUpdate = 0;
     shown.tried = 0;
     shown.refused = 0;
+    if (leafHeat) {
+        leafHeat->clear();
+    }
 }
 
 bool IndexView::handleEvent(const SoEvent* event) {
@@ -195,7 +233,56 @@ bool IndexView::handleEvent(const SoEvent* event) {
         setOn(!isOn());
         return true;
     }
-    return SoKeyboardEvent::isKeyReleaseEvent(event, SoKeyboardEvent::O);
+    if (SoKeyboardEvent::isKeyPressEvent(event, SoKeyboardEvent::C)) {
+        setHeatShown(!heatShown());
+        return true;
+    }
+    return SoKeyboardEvent::isKeyReleaseEvent(event, SoKeyboardEvent::O) ||
+           SoKeyboardEvent::isKeyReleaseEvent(event, SoKeyboardEvent::C);
+}
+
+void IndexView::setHeatShown(bool shown) {
+    if (shown == heatMode) {
+        return;
+    }
+    heatMode = shown;
+    if (heatMode && !leafHeat) {
+        if (SoLeafHeat::getClassTypeId() == SoType::badType()) {
+            SoLeafHeat::initClass();
+        }
+        leafHeat = new SoLeafHeat;
+        leafHeat->ref();
+    }
+    // The counts start afresh each time the heat is shown.
+    leafHeat->clear();
+    if (heatMode && !legendPart) {
+        showHeatLegend();
+    }
+    setColours(kindShown);
+    linesMayChange = true;
+    if (isOn()) {
+        sensor->schedule();
+    }
+}
+
+void IndexView::heatMove(const CollisionIndex& index, const CollisionObject& filed,
+                         const CollisionObject& tried) {
+    if (countsHeat()) {
+        leafHeat->addMove(index, filed, tried);
+    }
+}
+
+void IndexView::showHeatLegend() {
+    legendPart = newScreenTextPart();
+    overlay->addChild(legendPart);
+    const int texts = 1 + std::min(leafHeat->bandCount(), lineClasses);
+    for (int t = 0; t < texts; ++t) {
+        SoText2* text = new SoText2;
+        text->string.setNum(0);
+        legendTexts.push_back(text);
+        addColouredText(legendPart, t == 0 ? SbColor(1, 1, 1) : leafHeat->bandColor(t - 1), text);
+    }
+    legendLines.assign(texts, std::vector<std::string>());
 }
 
 void IndexView::onSensor(void* view, SoSensor* sensor) {
@@ -225,10 +312,15 @@ void IndexView::moveTried(const CollisionObject& tried, bool refused) {
 
 void IndexView::update(const SbTime& now) {
     countMoves(now);
+    if (heatMode) {
+        leafHeat->advance(now);
+        linesMayChange = true;
+    }
     if (treeMayHaveChanged || &shownIndex() != indexShown) {
         treeMayHaveChanged = false;
         readTree();
     }
+    refreshLeafLines();
     updateFlashes(now);
     updateText();
 }
@@ -240,7 +332,9 @@ const CollisionIndex& IndexView::shownIndex() const {
 void IndexView::setColours(IndexBoxKind kind) {
     for (int c = 0; c < lineClasses; ++c) {
         SbColor colour = recordColour;
-        if (kind == INDEX_CELL) {
+        if (kind == INDEX_CELL && heatMode) {
+            colour = leafHeat->bandColor(c);
+        } else if (kind == INDEX_CELL) {
             colour = countColours[std::min(c, countClasses - 1)];
         } else if (kind == INDEX_NODE || kind == INDEX_NODE_LEAF) {
             colour = c < depthClasses ? depthColours[c] : dbvtLeafColour;
@@ -291,6 +385,7 @@ void IndexView::readTree() {
     if (&index != indexShown) {
         indexShown = &index;
         leaves.clear();
+        drawn.clear();
         rebuildLeafLines();
     }
     // The colours follow the kind of boxes shown; an empty index keeps them.
@@ -300,19 +395,37 @@ void IndexView::readTree() {
     }
     if (reading != leaves) {
         leaves.swap(reading);
+        linesMayChange = true;
+    }
+}
+
+void IndexView::refreshLeafLines() {
+    if (!linesMayChange) {
+        return;
+    }
+    linesMayChange = false;
+    std::vector<Leaf> wanted = leaves;
+    if (heatMode && kindShown == INDEX_CELL) {
+        for (Leaf& leaf : wanted) {
+            const int band = leafHeat->bandOf(leafHeat->testsIn(SbBox3f(leaf.min, leaf.max)));
+            leaf.colourClass = std::min(band, lineClasses - 1);
+        }
+    }
+    if (wanted != drawn) {
+        drawn.swap(wanted);
         rebuildLeafLines();
     }
 }
 
 void IndexView::rebuildLeafLines() {
     ++leafRebuildCount;
-    const int count = static_cast<int>(leaves.size());
+    const int count = static_cast<int>(drawn.size());
     leafCorners->point.setNum(8 * count);
     SbVec3f* corners = leafCorners->point.startEditing();
     int perClass[lineClasses] = {};
     for (int i = 0; i < count; ++i) {
-        putCorners(corners + 8 * i, leaves[i].min, leaves[i].max);
-        ++perClass[leaves[i].colourClass];
+        putCorners(corners + 8 * i, drawn[i].min, drawn[i].max);
+        ++perClass[drawn[i].colourClass];
     }
     leafCorners->point.finishEditing();
 
@@ -322,7 +435,7 @@ void IndexView::rebuildLeafLines() {
         indices[c] = leafLines[c]->coordIndex.startEditing();
     }
     for (int i = 0; i < count; ++i) {
-        const int c = leaves[i].colourClass;
+        const int c = drawn[i].colourClass;
         putBoxIndices(indices[c], 8 * i);
         indices[c] += boxIndexCount;
     }
@@ -390,5 +503,33 @@ void IndexView::updateText() {
     if (text != line) {
         text = line;
         numbersText->string.setValue(line);
+    }
+    if (legendPart) {
+        updateLegend();
+    }
+}
+
+void IndexView::updateLegend() {
+    // Under the line of numbers: the heading, then a swatch of each band's
+    // colour (a text of its own) followed by its range in white.
+    std::vector<std::vector<std::string>> lines(legendTexts.size());
+    if (heatMode && dynamic_cast<const OctTreeIndex*>(&shownIndex()) == nullptr) {
+        lines[0] = {"", "heat (C): octree only"};
+    } else if (heatMode) {
+        char heading[96];
+        std::snprintf(heading, sizeof heading, "heat (C): box tests per leaf, last %g s",
+                      leafHeat->window.getValue().getValue());
+        lines[0] = {"", heading};
+        for (std::size_t t = 1; t < lines.size(); ++t) {
+            lines[0].push_back("      " + leafHeat->bandRange(static_cast<int>(t) - 1));
+            lines[t].assign(t + 1, "");
+            lines[t].push_back("####");
+        }
+    }
+    for (std::size_t t = 0; t < lines.size(); ++t) {
+        if (lines[t] != legendLines[t]) {
+            legendLines[t] = lines[t];
+            setLines(legendTexts[t], lines[t]);
+        }
     }
 }

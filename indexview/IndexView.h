@@ -18,7 +18,9 @@ class SoBaseColor;
 class SoCoordinate3;
 class SoEvent;
 class SoIndexedLineSet;
+class SoLeafHeat;
 class SoOneShotSensor;
+class SoSeparator;
 class SoSensor;
 class SoText2;
 
@@ -28,7 +30,8 @@ class SoText2;
 // holds, a tree's inner nodes by depth and its leaves in a colour of their
 // own, records' boxes in one colour. Also the tried box of every move refused,
 // for half a second, and one line naming the index with its figures. It is off
-// at start and costs nothing while off.
+// at start and costs nothing while off. Key C colours the octree's leaves by
+// the work done there instead (SoLeafHeat), with a legend under the line.
 class IndexView {
 public:
     // Shows this index, which must outlive the view.
@@ -48,9 +51,22 @@ public:
     // While on, a sensor brings the overlay up to date once per pass of the
     // main loop, after the frame tick and before the redraw.
     void setOn(bool on);
-    // Key O switches the overlay. Returns true for O's press and release,
-    // which should go no further.
+    // Key O switches the overlay, key C the heat colouring. Returns true for
+    // their presses and releases, which should go no further.
     bool handleEvent(const SoEvent* event);
+
+    // The octree's leaves coloured by the box tests made in each over the
+    // last second instead of by the records each holds, with a legend. Off at
+    // start; it stays as set while the overlay is off.
+    void setHeatShown(bool shown);
+    bool heatShown() const { return heatMode; }
+    // Whether moves should be told to heatMove: the overlay on and showing heat.
+    bool countsHeat() const { return heatMode && isOn(); }
+    // One move about to be tried in the index: its tests go into the heat.
+    void heatMove(const CollisionIndex& index, const CollisionObject& filed,
+                  const CollisionObject& tried);
+    // The heat counts; null until the heat is first shown.
+    const SoLeafHeat* heat() const { return leafHeat; }
 
     // Tells the overlay of one move tried in the tree: the tried record and
     // whether the tree refused it. The signature suits a C observer hook.
@@ -108,6 +124,10 @@ public:
     SoCoordinate3* refusedCorners;
     SoIndexedLineSet* refusedLines;
     SoText2* numbersText;
+    // The legend of the heat colouring under the line: a white text with the
+    // heading and each band's range, then a swatch for each band in its
+    // colour; empty until the heat is first shown.
+    std::vector<SoText2*> legendTexts;
 
 private:
     // A box drawn and the class of its colour.
@@ -136,7 +156,10 @@ private:
     const CollisionIndex& shownIndex() const;
     void readTree();
     void setColours(IndexBoxKind kind);
+    void refreshLeafLines();
     void rebuildLeafLines();
+    void showHeatLegend();
+    void updateLegend();
     void updateFlashes(const SbTime& now);
     void countMoves(const SbTime& now);
     void updateText();
@@ -153,7 +176,9 @@ private:
     SoOneShotSensor* sensor;
     bool treeMayHaveChanged;
 
-    std::vector<Leaf> leaves;   // shown, in walk order
+    std::vector<Leaf> leaves;  // as read, in walk order, in record-count classes
+    std::vector<Leaf> drawn;   // as drawn: leaves, or in heat bands
+    bool linesMayChange;
     std::vector<Leaf> reading;  // the walk in progress; colourClass holds the level
     std::vector<IndexBoxKind> readingKinds;
     Numbers shown;
@@ -168,4 +193,10 @@ private:
     int refusedSinceUpdate;
     std::deque<FrameMoves> lastSecond;
     std::string text;
+
+    bool heatMode;
+    SoLeafHeat* leafHeat;
+    SoSeparator* overlay;
+    SoSeparator* legendPart;  // added to the overlay when the heat is first shown
+    std::vector<std::vector<std::string>> legendLines;  // as the texts show them
 };

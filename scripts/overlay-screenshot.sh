@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the README's picture of the octree overlay from a real run on a
 # virtual display: physics on (E), the overlay on (O), a few seconds of flight.
-# Usage: scripts/overlay-screenshot.sh [program] [output.png] [program options...]
+# The keys in OVERLAY_KEYS (such as "c", the heat colouring) are pressed after O.
+# Usage: [OVERLAY_KEYS=...] scripts/overlay-screenshot.sh [program] [output.png]
+#        [program options...]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 program="$(realpath "${1:-$root/build/app/brennoc}")"
@@ -63,6 +65,9 @@ press() {
 }
 press e
 press o
+for key in ${OVERLAY_KEYS:-}; do
+    press "$key"
+done
 sleep "$flight_seconds"
 
 # Prefer a frame that shows a refused move (its own colour, cyan) in the

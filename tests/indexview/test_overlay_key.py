@@ -1,5 +1,7 @@
 """Key O in the real program: the octree overlay appears over the view, and a
-second O gives back the very picture there was before. Compared in the upper
+second O gives back the very picture there was before. Key C in between
+recolours the leaves by heat with its legend, and a second C gives back the
+overlay as it was. Compared in the upper
 left of the view, clear of the graphs, whose bars change from frame to frame.
 Screenshots are kept among the artifacts."""
 
@@ -40,14 +42,14 @@ def is_flat(png):
     return float(result.stdout or 0) < 0.02
 
 
-def steady_view(app, timeout=90):
+def steady_view(app, name="overlay_before", timeout=90):
     """The view once it is drawn (not flat) and the same in two screenshots."""
     deadline = time.time() + timeout
     previous = None
     shot = 0
     while time.time() < deadline:
         shot += 1
-        crop = view_crop(app, "overlay_before_%02d.png" % shot)
+        crop = view_crop(app, "%s_%02d.png" % (name, shot))
         if not is_flat(crop) and previous and differing_pixels(previous, crop) == 0:
             print("ok: the view is drawn and still while physics is off", flush=True)
             return crop
@@ -67,6 +69,17 @@ def main():
             app.press("o")
             diff = wait_for(app, "overlay_on", before, want_same=False)
             check(diff > 500, "pressing O draws the overlay over the view (%d pixels differ)" % diff)
+
+            # Still without physics, so the overlay stays as drawn.
+            overlay = steady_view(app, "overlay_shown")
+            app.press("c")
+            diff = wait_for(app, "heat_on", overlay, want_same=False)
+            check(diff > 200, "pressing C recolours the leaves and adds the legend (%d pixels "
+                  "differ)" % diff)
+            app.press("c")
+            diff = wait_for(app, "heat_off", overlay, want_same=True)
+            check(diff == 0, "pressing C again gives back the overlay by records held (%d pixels "
+                  "still differ)" % diff)
 
             app.press("o")
             diff = wait_for(app, "overlay_off", before, want_same=True)
