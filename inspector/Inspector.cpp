@@ -22,6 +22,7 @@
 #include <Inventor/sensors/SoOneShotSensor.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/Globals.h"
 #include "city/FlyingObject.h"
@@ -360,6 +361,13 @@ bool Inspector::watches(const FlyingObject* owner) const {
 
 void Inspector::beforeMove(const CollisionIndex& index, const CollisionObject& filed,
                            const CollisionObject& tried) {
+    explain(index, filed, tried);
+    last.triedBox = *tried.box;
+    last.retold = false;
+}
+
+void Inspector::explain(const CollisionIndex& index, const CollisionObject& filed,
+                        const CollisionObject& tried) {
     last.index = index.name();
     const bool withBoxes = overlay && overlay->isOn();
     last.explanation = MoveExplanation();
@@ -374,6 +382,25 @@ void Inspector::beforeMove(const CollisionIndex& index, const CollisionObject& f
             last.testedBoxes.push_back(*record.box);
         }
     }
+}
+
+void Inspector::retell() {
+    if (!last.known || last.edge || !session.paused || !session.indexes ||
+        std::strcmp(session.index().name(), last.index) == 0) {
+        return;
+    }
+    const CollisionObject* filed =
+        selection >= 0 ? cityBuilder.flyingObjects[selection] : cameraObject;
+    if (filed == nullptr || filed->box == nullptr) {
+        return;
+    }
+    CollisionObject tried = *filed;
+    tried.box = &last.triedBox;
+    explain(session.index(), *filed, tried);
+    last.refused = last.explanation.refused;
+    last.retold = true;
+    last.microseconds = 0;
+    ++moveCount;
 }
 
 void Inspector::afterMove(const FlyingObject* owner, const CollisionObject&, bool refused,
@@ -391,6 +418,7 @@ void Inspector::afterMove(const FlyingObject* owner, const CollisionObject&, boo
         last.refuserBox = SbBox3f();
     }
     last.known = true;
+    last.edge = edge;
     last.refused = refused;
     last.microseconds = microseconds;
     ++moveCount;
@@ -411,6 +439,7 @@ void Inspector::update() {
     if (!part) {
         return;
     }
+    retell();
     updateChase();
     updateMarks();
     updatePanels();
@@ -476,6 +505,7 @@ void Inspector::updatePanels() {
         facts.refused = last.refused;
         facts.by = last.by;
         facts.microseconds = last.microseconds;
+        facts.retold = last.retold;
         facts.physics = physicsEnabled;
         if (selection >= 0) {
             facts.position = SbVec3f(selectedOwner->currentPosition);

@@ -66,6 +66,11 @@ public:
         double microseconds = 0;
         SbBox3f refuserBox;
         std::vector<SbBox3f> testedBoxes;
+        // The tried box, kept for telling the move again.
+        SbBox3f triedBox;
+        bool edge = false;
+        // Told again through another index (below): no move was made.
+        bool retold = false;
     };
     const LastMove& lastMove() const { return last; }
 
@@ -97,6 +102,13 @@ private:
     void startUpdates();
     bool inUse() const;
     void watch(bool on);
+    void explain(const CollisionIndex& index, const CollisionObject& filed,
+                 const CollisionObject& tried);
+    // Paused, with the index switched since the selected mover's last move:
+    // the same tried box told again through the index now active, against
+    // the world as it stands (for the last craft or the camera, as it was
+    // at the move: nothing but the camera moves after the last craft).
+    void retell();
     void updateChase();
     void updateMarks();
     void updatePanels();

@@ -51,7 +51,9 @@ std::vector<std::string> panelLines(const PanelFacts& facts) {
             lines.push_back("Move refused by " + refuserEnglish(facts.by) +
                             (edge ? " (no index asked)" : ""));
         }
-        lines.push_back(formatted("%.2f microseconds in the index", facts.microseconds));
+        lines.push_back(facts.retold
+                            ? std::string("The same tried box, told again: not moved")
+                            : formatted("%.2f microseconds in the index", facts.microseconds));
     }
     lines.push_back(formatted("Position %.2f %.2f %.2f", facts.position[0], facts.position[1],
                               facts.position[2]));

@@ -17,6 +17,8 @@ struct PanelFacts {
     bool refused = false;
     Refuser by;
     double microseconds = 0;
+    // Told again through the index now active, without a move (no time).
+    bool retold = false;
     SbVec3f position;
     float speed = 0;
     bool physics = false;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/Globals.h"
@@ -14,6 +15,7 @@
 #include "inspector/PickRay.h"
 #include "octree/CollisionObject.h"
 #include "simulation/SimulationState.h"
+#include "spatialindex/IndexSet.h"
 #include "tests/support/SimulationWorld.h"
 
 namespace {
@@ -154,6 +156,52 @@ TEST_F(InspectorTest, AClickOnEmptySkyChangesNothing) {
     EXPECT_FALSE(inspector.handleEvent(&click, viewport));
     EXPECT_EQ(inspector.selected(), noMover);
     EXPECT_TRUE(world.session.moveWatchers.empty());
+}
+
+// Paused, the last craft's move told again through each index after a switch:
+// the same tried box against the same world (only the camera moved after it),
+// so every index gives the move's answer, the list tests everything else, and
+// no line is printed, for no step was made.
+TEST_F(InspectorTest, AnIndexSwitchWhilePausedTellsTheSameMoveThroughTheNewIndex) {
+    SeededWorld world(7, 6, 0);
+    Inspector inspector(world.session, world.scene(), nullptr);
+    physicsEnabled = true;
+    for (int i = 0; i < 20; ++i) {
+        world.step();
+    }
+    inspector.select(5);
+    singleStep(world);
+    const Inspector::LastMove told = inspector.lastMove();
+    ASSERT_TRUE(told.known);
+    ASSERT_STREQ(told.index, "octree");
+
+    world.indexes->choose(IndexSet::FLAT);
+    ::testing::internal::CaptureStderr();
+    inspector.update();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    const Inspector::LastMove& again = inspector.lastMove();
+    EXPECT_TRUE(again.retold);
+    EXPECT_STREQ(again.index, "flat");
+    EXPECT_EQ(again.refused, told.refused);
+    std::vector<CollisionObject> filed;
+    world.indexes->active().collect(filed);
+    if (!told.refused) {
+        EXPECT_EQ(again.explanation.tested, int(filed.size()) - 1);
+    }
+    const std::vector<std::string>& panel = inspector.panelShown();
+    EXPECT_NE(std::find(panel.begin(), panel.end(), "The same tried box, told again: not moved"),
+              panel.end());
+    inspector.update();
+    EXPECT_EQ(inspector.lastMove().explanation.tested, again.explanation.tested)
+        << "told once per switch";
+
+    world.indexes->choose(IndexSet::DBVT);
+    inspector.update();
+    EXPECT_STREQ(inspector.lastMove().index, "dbvt");
+    EXPECT_EQ(inspector.lastMove().refused, told.refused);
+    const std::string line = singleStep(world);
+    EXPECT_EQ(line.rfind("move craft 5 index dbvt ", 0), 0u) << line;
+    EXPECT_FALSE(inspector.lastMove().retold);
 }
 
 }  // namespace
