@@ -41,13 +41,8 @@ struct IndexNumbers {
     double testsPerMove = 0;  // the flat list: box tests per tried move since the last walk
 };
 
-// What each call costs, with n records filed: filing, removal and a check cost
-// the octree O(depth) for each leaf the box reaches (a removal descends only
-// where the box overlaps), the dbvt O(log n), the flat list O(n) (a removal
-// searches the whole list); collect, walkBoxes and moving the records to
-// another index visit everything.
 // What one tried move did inside an index, as CollisionIndex::explainMove
-// tells it: for teaching and the inspector, never on the program's own path.
+// tells it: for the inspector and the heat colouring, never on a move's path.
 struct MoveExplanation {
     // The octree: leaves the tried box reached; the dbvt: nodes whose volume
     // the query tested, inner nodes and leaves; the flat list: records tested.
@@ -72,6 +67,11 @@ struct MoveExplanation {
     std::vector<CollisionObject> testedRecords;
 };
 
+// What each call costs, with n records filed: filing, removal and a check cost
+// the octree O(depth) for each leaf the box reaches (a removal descends only
+// where the box overlaps), the dbvt O(log n), the flat list O(n) (a removal
+// searches the whole list); collect, walkBoxes and moving the records to
+// another index visit everything.
 class CollisionIndex : public RecordFiling {
 public:
     virtual ~CollisionIndex() = default;
@@ -116,9 +116,11 @@ public:
     // such as "nodes 9  records 6  depth 1  leaves 3"; empty by default.
     virtual std::string describe(const IndexNumbers& numbers) const;
     // Tells what tryMove(filed, tried) would do, without changing anything:
-    // the same answer, and what the decision visits and tests. Costs one more
-    // query of the index (and the boxes' copies when asked for them): for one
-    // mover's move, never for everyone's.
+    // the same answer, and what the decision visits and tests. (Where the
+    // octree's filing would split a full leaf, it tells the leaves as they
+    // are before the split; the answer can then differ.) Costs one more query
+    // of the index, and the boxes' copies when asked for them: for the
+    // inspector and the heat colouring, never on a move's own path.
     virtual void explainMove(const CollisionObject& filed, const CollisionObject& tried,
                              MoveExplanation& explanation, bool withBoxes) const = 0;
 
