@@ -69,4 +69,40 @@ TEST(PerfGraphRender, BarsToTheirHeightsBackgroundAboveNewestAtTheRightEdge) {
     root->unref();
 }
 
+// The texture is blended only while some texel is not opaque. An image of full
+// bars alone draws unblended; the next shorter bar brings back background texels,
+// which must blend again however long the image stayed opaque.
+TEST(PerfGraphRender, BackgroundBlendsAgainAfterAnImageOfFullBars) {
+    ASSERT_NE(testMainWindow(), nullptr);
+    SoPerfGraph::initClass();
+    SoSeparator* root = new SoSeparator;
+    root->ref();
+    SoPerfGraph* graph = new SoPerfGraph;
+    root->addChild(graph);
+    CapturingArea* area = showScene(root);
+    ASSERT_NE(area, nullptr);
+
+    // The default graph, 280 x 90 pixels 24 in and 18 up, an image of 256
+    // rows: 10 is its own scale, so every row becomes a full bar.
+    const int newest = 24 + 280 - 2, y = 18 + 70;
+    for (int i = 0; i < 300; ++i) {
+        graph->addValue(10.0f);
+        if (i % 50 == 49) {
+            ASSERT_TRUE(area->nextFrame());
+        }
+    }
+    ASSERT_TRUE(area->nextFrame());
+    EXPECT_TRUE(area->near(newest, y, 0, 128, 255));
+    EXPECT_TRUE(area->near(24 + 100, y, 0, 128, 255));
+
+    graph->addValue(4.0f);  // 36 pixels of bar, background above it
+    ASSERT_TRUE(area->nextFrame());
+    EXPECT_TRUE(area->near(newest, y, 0, 0, 64)) << "unblended background is 0 0 128";
+    EXPECT_TRUE(area->near(newest, 18 + 25, 0, 128, 255));
+    EXPECT_TRUE(area->near(24 + 100, y, 0, 128, 255));
+
+    delete area;
+    root->unref();
+}
+
 }  // namespace

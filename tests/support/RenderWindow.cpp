@@ -103,5 +103,8 @@ void CapturingArea::actualRedraw() {
     rgb.assign(size_t(size[0]) * size[1] * 3, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, size[0], size[1], GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    if (afterFrame) {
+        afterFrame();
+    }
     ++frames;
 }
