@@ -52,18 +52,34 @@ void GraphTexture::notify(SoNotList* list) {
 }
 
 // What SoGLImage would find in the image: blending for any texel not opaque,
-// the alpha test when those are all fully transparent.
+// the alpha test when those are all fully transparent. Only whether such
+// texels exist matters, not where, so a texel of partial alpha settles it for
+// as long as it keeps one: the graph's half-transparent background keeps the
+// answer from one sample to the next without a scan, and a scan starts at the
+// last such texel, where the next one usually lies close by.
 void GraphTexture::markTransparency(const unsigned char* bytes, SbVec2s imageSize) {
-    bool translucent = false;
-    bool partial = false;
     const long texels = static_cast<long>(imageSize[0]) * imageSize[1];
-    for (long i = 0; i < texels && !partial; ++i) {
+    auto partialAt = [bytes](long i) {
         unsigned char alpha = bytes[i * TEXTURE_COMPONENTS + 3];
-        if (alpha != 255) {
+        return alpha != 0 && alpha != 255;
+    };
+    if (partialTexel >= 0 && partialTexel < texels && partialAt(partialTexel)) {
+        return;  // the flags set for it still hold
+    }
+    const long start = partialTexel >= 0 && partialTexel < texels ? partialTexel : 0;
+    partialTexel = -1;
+    bool translucent = false;
+    for (long n = 0; n < texels; ++n) {
+        long i = start + n < texels ? start + n : start + n - texels;
+        if (bytes[i * TEXTURE_COMPONENTS + 3] != 255) {
             translucent = true;
-            partial = alpha != 0;
+            if (partialAt(i)) {
+                partialTexel = i;
+                break;
+            }
         }
     }
+    const bool partial = partialTexel >= 0;
     uint32_t flags = glImage->getFlags() &
                      ~(SoGLImage::FORCE_TRANSPARENCY_TRUE | SoGLImage::FORCE_TRANSPARENCY_FALSE |
                        SoGLImage::FORCE_ALPHA_TEST_TRUE | SoGLImage::FORCE_ALPHA_TEST_FALSE);
@@ -95,6 +111,7 @@ void GraphTexture::makeTexture(SoState* state, const unsigned char* bytes, SbVec
     object->close(state);
 
     glImage = new SoGLImage;
+    partialTexel = -1;  // the new image has no flags yet
     SoGLImage::Wrap wrap = wrapS.getValue() == REPEAT ? SoGLImage::REPEAT : SoGLImage::CLAMP;
     SoGLImage::Wrap wrapTo = wrapT.getValue() == REPEAT ? SoGLImage::REPEAT : SoGLImage::CLAMP;
     glImage->setGLDisplayList(object, state, wrap, wrapTo, quality);

@@ -12,6 +12,8 @@ packages=(
     clang libclang-rt-14-dev
     # scripts/freeze-hunt.sh: stacks, waits and the X server's view of a window
     gdb libc6-dbg x11-utils
+    # docs/robustness.md: where the heap's bytes come from in a run of the program
+    heaptrack
     # scripts/architecture-graph.sh: the libraries drawn
     graphviz
     # scripts/package.sh: the Debian package, its checks and the fresh-machine check

@@ -37,5 +37,8 @@ private:
     int context = -1;
     SbVec2s madeSize{0, 0};
     bool changed = true;
+    // A texel of partial alpha found by the last scan, or -1: while it keeps
+    // such an alpha, the transparency flags stand.
+    long partialTexel = -1;
     int made = 0;
 };

@@ -14,9 +14,19 @@ float sample(int i) {
     return 10.0f * (i % 5 + 1);
 }  // 10 ... 50: the scale settles at 60
 
+// The window system and the scene library; the class once, as it may be registered only once.
+bool setUp() {
+    if (!testMainWindow()) {
+        return false;
+    }
+    if (SoPerfGraph::getClassTypeId() == SoType::badType()) {
+        SoPerfGraph::initClass();
+    }
+    return true;
+}
+
 TEST(PerfGraphRender, BarsToTheirHeightsBackgroundAboveNewestAtTheRightEdge) {
-    ASSERT_NE(testMainWindow(), nullptr);  // the scene library too
-    SoPerfGraph::initClass();
+    ASSERT_TRUE(setUp());
     SoSeparator* root = new SoSeparator;
     root->ref();
     SoPerfGraph* graph = new SoPerfGraph;
@@ -64,6 +74,38 @@ TEST(PerfGraphRender, BarsToTheirHeightsBackgroundAboveNewestAtTheRightEdge) {
     ASSERT_TRUE(area->nextFrame());
     checkBars(148);
     EXPECT_TRUE(area->near(left + width - 1, bottom + 40, 0, 128, 255));
+
+    delete area;
+    root->unref();
+}
+
+// The texture is blended only while some texel is not opaque. A graph whose
+// image holds exactly its visible samples starts as full bars, drawn
+// unblended; the first shorter bar brings back background texels, which must
+// blend, though the image had none when its texture object was made.
+TEST(PerfGraphRender, BackgroundBlendsOnceAnImageOfFullBarsGetsSome) {
+    ASSERT_TRUE(setUp());
+    SoSeparator* root = new SoSeparator;
+    root->ref();
+    SoPerfGraph* graph = new SoPerfGraph;
+    // 256 x 90 pixels, 24 in and 18 up: 128 samples, as many as the image has rows.
+    graph->size.setValue(0.0f, 0.15f);
+    graph->sizeInPixels.setValue(256, 0);
+    root->addChild(graph);
+    for (int i = 0; i < 148; ++i) {
+        graph->addValue(10.0f);  // its own scale: a full bar
+    }
+    CapturingArea* area = showScene(root);
+    ASSERT_NE(area, nullptr);
+    const int newest = 24 + 256 - 2, older = 24 + 100, y = 18 + 70;
+    EXPECT_TRUE(area->near(newest, y, 0, 128, 255));
+    EXPECT_TRUE(area->near(older, y, 0, 128, 255));
+
+    graph->addValue(4.0f);  // 36 pixels of bar, background above it
+    ASSERT_TRUE(area->nextFrame());
+    EXPECT_TRUE(area->near(newest, y, 0, 0, 64)) << "unblended background is 0 0 128";
+    EXPECT_TRUE(area->near(newest, 18 + 25, 0, 128, 255));
+    EXPECT_TRUE(area->near(older, y, 0, 128, 255));
 
     delete area;
     root->unref();

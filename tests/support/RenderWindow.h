@@ -2,6 +2,7 @@
 
 #include <Inventor/Qt/SoQtRenderArea.h>
 
+#include <functional>
 #include <vector>
 
 // For tests that draw in a real window: an X server of their own and a
@@ -25,6 +26,8 @@ public:
     std::vector<unsigned char> rgb;  // bottom row first
     SbVec2s size;
     int frames = 0;
+    // Runs after each frame is read back, with the window's GL context current.
+    std::function<void()> afterFrame;
 
     // Redraws and waits for the frame, up to 20 s; whether it came.
     bool nextFrame();
