@@ -94,18 +94,11 @@ bool leavesRegion(const Session& session, const SbBox3f& tried) {
     return !insideRegion(tried, session.indexes->region());
 }
 
-// The index's answer to one move, through tryMove; the session's watchers
-// that watch this mover are told of it before and after.
-bool tryIndexMove(Session& session, const FlyingObject* owner, const CollisionObject& filed,
-                  const CollisionObject& tried) {
-    const bool edge = leavesRegion(session, *tried.box);
-    if (session.moveWatchers.empty()) {
-        if (edge) {
-            return true;
-        }
-        IndexTime timed(session);
-        return session.index().tryMove(filed, tried);
-    }
+// A move of a mover some watcher watches: tryIndexMove's other path, kept out
+// of line so that the moves nobody watches run the code they always ran.
+__attribute__((noinline)) bool watchedIndexMove(Session& session, const FlyingObject* owner,
+                                                const CollisionObject& filed,
+                                                const CollisionObject& tried, bool edge) {
     bool refused = true;
     double microseconds = 0;
     if (!edge) {
@@ -127,6 +120,21 @@ bool tryIndexMove(Session& session, const FlyingObject* owner, const CollisionOb
         }
     }
     return refused;
+}
+
+// The index's answer to one move, through tryMove; the session's watchers
+// that watch this mover are told of it before and after.
+inline bool tryIndexMove(Session& session, const FlyingObject* owner, const CollisionObject& filed,
+                         const CollisionObject& tried) {
+    const bool edge = leavesRegion(session, *tried.box);
+    if (__builtin_expect(!session.moveWatchers.empty(), 0)) {
+        return watchedIndexMove(session, owner, filed, tried, edge);
+    }
+    if (edge) {
+        return true;
+    }
+    IndexTime timed(session);
+    return session.index().tryMove(filed, tried);
 }
 
 SbVec3f steeringOf(const FlyingObject& object, float frameFactor) {
