@@ -20,12 +20,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "indexview/BoxLines.h"
 #include "indexview/SoLeafHeat.h"
 #include "octree/CollisionObject.h"
 #include "spatialindex/IndexSet.h"
 #include "spatialindex/OctTreeIndex.h"
 
 namespace {
+
+using namespace boxlines;
 
 // After the frame tick (default priority 100), before any redraw (10000).
 const uint32_t sensorPriority = 200;
@@ -63,44 +66,6 @@ SoSeparator* newTextPart(SoText2* text) {
     part->insertChild(colour, 1);
     part->addChild(text);
     return part;
-}
-
-// Gives a text its lines. Texts of several colours share the top left and
-// its line spacing: each leaves empty the lines another one fills, and
-// spaces make room on a line (the font's glyphs are all of one width).
-void setLines(SoText2* text, const std::vector<std::string>& lines) {
-    text->string.setNum(static_cast<int>(lines.size()));
-    SbString* strings = text->string.startEditing();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        strings[i] = lines[i].c_str();
-    }
-    text->string.finishEditing();
-}
-
-SoIndexedLineSet* newLineSet() {
-    SoIndexedLineSet* lines = new SoIndexedLineSet;
-    lines->coordIndex.setNum(0);
-    return lines;
-}
-
-SoCoordinate3* newCoordinates() {
-    SoCoordinate3* coordinates = new SoCoordinate3;
-    coordinates->point.setNum(0);
-    return coordinates;
-}
-
-void putCorners(SbVec3f* corners, const SbVec3f& min, const SbVec3f& max) {
-    for (int k = 0; k < 8; ++k) {
-        corners[k].setValue((k & 4) ? max[0] : min[0], (k & 2) ? max[1] : min[1],
-                            (k & 1) ? max[2] : min[2]);
-    }
-}
-
-void putBoxIndices(int32_t* indices, int firstCorner) {
-    for (int i = 0; i < IndexView::boxIndexCount; ++i) {
-        const int index = IndexView::boxIndices[i];
-        indices[i] = index < 0 ? -1 : firstCorner + index;
-    }
 }
 
 }  // namespace

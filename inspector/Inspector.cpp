@@ -26,6 +26,7 @@
 
 #include "app/Globals.h"
 #include "city/FlyingObject.h"
+#include "indexview/BoxLines.h"
 #include "indexview/IndexView.h"
 #include "inspector/InspectorText.h"
 #include "inspector/MoveLine.h"
@@ -34,6 +35,8 @@
 #include "simulation/SimulationState.h"
 
 namespace {
+
+using namespace boxlines;
 
 // After the frame tick (100) and the overlay's update (200), before any
 // redraw (10000).
@@ -45,18 +48,6 @@ const float chaseAbove = 1.5f;
 const float headingSpeed = 1e-5f;
 
 enum MoveBoxes { VISITED_BOXES, TESTED_BOXES, REFUSER_BOX, MOVE_PARTS };
-
-SoIndexedLineSet* newLineSet() {
-    SoIndexedLineSet* lines = new SoIndexedLineSet;
-    lines->coordIndex.setNum(0);
-    return lines;
-}
-
-SoCoordinate3* newCoordinates() {
-    SoCoordinate3* coordinates = new SoCoordinate3;
-    coordinates->point.setNum(0);
-    return coordinates;
-}
 
 // A group of boxes drawn in one colour and width; gives its nodes.
 SoSeparator* newBoxPart(const SbColor& colour, float width, SoCoordinate3*& corners,
@@ -73,28 +64,6 @@ SoSeparator* newBoxPart(const SbColor& colour, float width, SoCoordinate3*& corn
     lines = newLineSet();
     boxes->addChild(lines);
     return boxes;
-}
-
-void showBoxes(SoCoordinate3* corners, SoIndexedLineSet* lines, const std::vector<SbBox3f>& boxes) {
-    const int count = static_cast<int>(boxes.size());
-    corners->point.setNum(8 * count);
-    lines->coordIndex.setNum(IndexView::boxIndexCount * count);
-    SbVec3f* points = corners->point.startEditing();
-    int32_t* indices = lines->coordIndex.startEditing();
-    for (int i = 0; i < count; ++i) {
-        const SbVec3f& min = boxes[i].getMin();
-        const SbVec3f& max = boxes[i].getMax();
-        for (int k = 0; k < 8; ++k) {
-            points[8 * i + k].setValue((k & 4) ? max[0] : min[0], (k & 2) ? max[1] : min[1],
-                                       (k & 1) ? max[2] : min[2]);
-        }
-        for (int j = 0; j < IndexView::boxIndexCount; ++j) {
-            const int corner = IndexView::boxIndices[j];
-            indices[IndexView::boxIndexCount * i + j] = corner < 0 ? -1 : 8 * i + corner;
-        }
-    }
-    corners->point.finishEditing();
-    lines->coordIndex.finishEditing();
 }
 
 // Text in screen space (-1..1 over the viewport), its first line's baseline
@@ -134,13 +103,6 @@ SoSwitch* newTextPanel(SoText2* text, float x, float y, float right, float botto
     part->addChild(at);
     part->addChild(text);
     return shown;
-}
-
-void setLines(SoText2* text, const std::vector<std::string>& lines) {
-    text->string.setNum(static_cast<int>(lines.size()));
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        text->string.set1Value(static_cast<int>(i), lines[i].c_str());
-    }
 }
 
 int craftCount() {
