@@ -8,23 +8,10 @@
 #include "octree/OctTree.h"
 #include "spatialindex/IndexSet.h"
 #include "tests/support/CityWorkload.h"
+#include "tests/support/IndexContents.h"
 #include "world/WorldConstants.h"
 
 namespace {
-
-CollisionObject recordOf(SbBox3f* box) {
-    return CollisionObject(0, 0, 0, box);
-}
-
-std::map<const SbBox3f*, int> held(const CollisionIndex& index) {
-    std::vector<CollisionObject> records;
-    index.collect(records);
-    std::map<const SbBox3f*, int> counts;
-    for (const CollisionObject& record : records) {
-        ++counts[record.box];
-    }
-    return counts;
-}
 
 // A world small enough to count by hand, in a region of 16 units a side whose
 // octree splits once into octants of 8: four fillers high up, a building and a

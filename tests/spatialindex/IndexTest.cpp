@@ -8,23 +8,9 @@
 #include "spatialindex/IndexSet.h"
 #include "spatialindex/MoveProtocol.h"
 #include "tests/support/CityWorkload.h"
+#include "tests/support/IndexContents.h"
 
 namespace {
-
-CollisionObject recordOf(SbBox3f* box) {
-    return CollisionObject(0, 0, 0, box);
-}
-
-// How many records of each box the index holds.
-std::map<const SbBox3f*, int> held(const CollisionIndex& index) {
-    std::vector<CollisionObject> records;
-    index.collect(records);
-    std::map<const SbBox3f*, int> counts;
-    for (const CollisionObject& record : records) {
-        ++counts[record.box];
-    }
-    return counts;
-}
 
 class IndexTest : public ::testing::Test {
 protected:
