@@ -365,8 +365,8 @@ void Inspector::retell() {
     ++moveCount;
 }
 
-void Inspector::afterMove(const FlyingObject* owner, const CollisionObject&, bool refused,
-                          bool edge, double microseconds) {
+void Inspector::afterMove(const FlyingObject*, const CollisionObject&, bool refused, bool edge,
+                          double microseconds) {
     if (edge) {
         // The region's edge refused it before any index was asked.
         last.index = session.indexes ? session.index().name() : "";
@@ -385,16 +385,20 @@ void Inspector::afterMove(const FlyingObject* owner, const CollisionObject&, boo
     last.microseconds = microseconds;
     ++moveCount;
     if (session.paused) {
-        MoveLine line;
-        line.craft = owner ? selection : -1;
-        line.index = last.index;
-        line.visited = last.explanation.visited;
-        line.tested = last.explanation.tested;
-        line.refused = refused;
-        line.by = last.by;
-        line.microseconds = microseconds;
-        printMoveLine(stderr, line);
+        printMoveLine(stderr, toldMove());
     }
+}
+
+MoveLine Inspector::toldMove() const {
+    MoveLine line;
+    line.craft = selection >= 0 ? selection : -1;
+    line.index = last.index;
+    line.visited = last.explanation.visited;
+    line.tested = last.explanation.tested;
+    line.refused = last.refused;
+    line.by = last.by;
+    line.microseconds = last.microseconds;
+    return line;
 }
 
 void Inspector::update() {
@@ -461,12 +465,7 @@ void Inspector::updatePanels() {
         PanelFacts facts;
         facts.mover = selection;
         facts.moveKnown = last.known;
-        facts.index = last.index;
-        facts.visited = last.explanation.visited;
-        facts.tested = last.explanation.tested;
-        facts.refused = last.refused;
-        facts.by = last.by;
-        facts.microseconds = last.microseconds;
+        facts.move = toldMove();
         facts.retold = last.retold;
         facts.physics = physicsEnabled;
         if (selection >= 0) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "inspector/MoveLine.h"
 #include "inspector/MoverChoice.h"
 #include "inspector/Refuser.h"
 #include "simulation/Session.h"
@@ -102,6 +103,8 @@ private:
     void startUpdates();
     bool inUse() const;
     void watch(bool on);
+    // The last move as the machine line and the panel tell it.
+    MoveLine toldMove() const;
     void explain(const CollisionIndex& index, const CollisionObject& filed,
                  const CollisionObject& tried);
     // Paused, with the index switched since the selected mover's last move:

@@ -40,20 +40,21 @@ std::vector<std::string> panelLines(const PanelFacts& facts) {
         lines.push_back(facts.physics ? "No move tried yet"
                                       : "No move tried yet: physics is off (E)");
     } else {
-        const bool edge = facts.by.kind == REFUSER_EDGE;
-        lines.push_back(std::string("Index: ") + facts.index);
-        lines.push_back(
-            std::to_string(facts.visited) + " " + visitedWords(facts.index, facts.visited) + ", " +
-            std::to_string(facts.tested) + (facts.tested == 1 ? " box test" : " box tests"));
-        if (!facts.refused) {
+        const bool edge = facts.move.by.kind == REFUSER_EDGE;
+        lines.push_back(std::string("Index: ") + facts.move.index);
+        lines.push_back(std::to_string(facts.move.visited) + " " +
+                        visitedWords(facts.move.index, facts.move.visited) + ", " +
+                        std::to_string(facts.move.tested) +
+                        (facts.move.tested == 1 ? " box test" : " box tests"));
+        if (!facts.move.refused) {
             lines.push_back("Move accepted");
         } else {
-            lines.push_back("Move refused by " + refuserEnglish(facts.by) +
+            lines.push_back("Move refused by " + refuserEnglish(facts.move.by) +
                             (edge ? " (no index asked)" : ""));
         }
         lines.push_back(facts.retold
                             ? std::string("The same tried box, told again: not moved")
-                            : formatted("%.2f microseconds in the index", facts.microseconds));
+                            : formatted("%.2f microseconds in the index", facts.move.microseconds));
     }
     lines.push_back(formatted("Position %.2f %.2f %.2f", facts.position[0], facts.position[1],
                               facts.position[2]));

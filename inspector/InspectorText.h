@@ -5,18 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "inspector/MoveLine.h"
 #include "inspector/Refuser.h"
 
 // What the move panel tells of the selected mover's last move.
 struct PanelFacts {
     int mover = -2;  // as in MoverChoice.h
     bool moveKnown = false;
-    const char* index = "";
-    int visited = 0;
-    int tested = 0;
-    bool refused = false;
-    Refuser by;
-    double microseconds = 0;
+    // The move as the machine line gives it (its craft number unused).
+    MoveLine move;
     // Told again through the index now active, without a move (no time).
     bool retold = false;
     SbVec3f position;
