@@ -56,12 +56,7 @@ echo "| Craft | Frames per second, physics on | Physics per step | Of it in the 
 echo "|---:|---:|---:|---:|---:|---:|"
 for craft in "${counts[@]}"; do
     err="$logs/craft-$craft.stderr"
-    (cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" --seed 7 --craft "$craft" \
-        >/dev/null 2>"$err") &
-    program=$!
-    id="$(program_window "$program")" || { echo "no window with $craft craft" >&2; cat "$err" >&2; exit 1; }
-    xdotool windowfocus --sync "$id"
-    tap "$id" e
+    start_flying "$binary" "$err" --seed 7 --craft "$craft"
     if [ "$rss_every" -gt 0 ]; then
         for ((t = rss_every; t <= seconds; t += rss_every)); do
             sleep "$rss_every"

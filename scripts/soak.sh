@@ -41,12 +41,7 @@ rss_kib() {
 }
 
 err="$work/brennoc.stderr"
-(cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" --seed 7 --craft "$craft" \
-    >/dev/null 2>"$err") &
-program=$!
-id="$(program_window "$program")" || { echo "no window" >&2; cat "$err" >&2; exit 1; }
-xdotool windowfocus --sync "$id"
-tap "$id" e
+start_flying "$binary" "$err" --seed 7 --craft "$craft"
 
 RANDOM=$random_seed
 keys=(i o p n e r)

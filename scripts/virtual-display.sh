@@ -22,6 +22,19 @@ for _ in $(seq 100); do
 done
 export DISPLAY=":$(head -n1 "$work/display")"
 
+# Starts the binary $1 from data/ with the frame statistics on and the
+# arguments after $2, its standard error into the file $2; waits for its
+# window, focuses it and switches physics on (E). Sets $program and $id.
+start_flying() {
+    local binary="$1" err="$2"
+    shift 2
+    (cd "$root/data" && BRENNOC_FRAME_STATS=1 exec "$binary" "$@" >/dev/null 2>"$err") &
+    program=$!
+    id="$(program_window "$program")" || { echo "no window: $*" >&2; cat "$err" >&2; exit 1; }
+    xdotool windowfocus --sync "$id"
+    tap "$id" e
+}
+
 # The window a person sees of the program with process id $1, once it is
 # larger than 1 x 1 (Qt also titles a small helper window Brennoc); waits up
 # to ten minutes, and fails when the program ends first.
