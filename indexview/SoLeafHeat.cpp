@@ -19,7 +19,7 @@
     SoLeafHeat {
         window 1
         bandLimits [ 1, 10, 100, 1000 ]
-        bandColors [ 0.4 0.45 0.8, 0.85 0.2 0.15, 1 0.5 0.05, 1 0.85 0.15, 1 1 0.9 ]
+        bandColors [ 0.3 0.35 0.6, 0.65 0.15 0.1, 1 0.4 0.05, 1 0.85 0.15, 1 1 0.9 ]
     }
   \endcode
 */
@@ -53,7 +53,7 @@ SoLeafHeat::SoLeafHeat() {
     SO_NODE_CONSTRUCTOR(SoLeafHeat);
     SO_NODE_ADD_FIELD(window, (1.0));
     SO_NODE_ADD_FIELD(bandLimits, (1));
-    SO_NODE_ADD_FIELD(bandColors, (0.4f, 0.45f, 0.8f));
+    SO_NODE_ADD_FIELD(bandColors, (0.3f, 0.35f, 0.6f));
     const int32_t limits[] = {1, 10, 100, 1000};
     bandLimits.setValues(0, 4, limits);
     bandLimits.setDefault(TRUE);
@@ -81,13 +81,11 @@ void SoLeafHeat::addMove(const CollisionIndex& index, const CollisionObject& fil
     }
     MoveExplanation explanation;
     index.explainMove(filed, tried, explanation, true);
-    const std::size_t count =
-        std::min(explanation.visitedBoxes.size(), explanation.visitedTests.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i < explanation.visitedKinds.size() && explanation.visitedKinds[i] != INDEX_CELL) {
-            continue;
+    // The visited boxes, their kinds and their tests run in step.
+    for (std::size_t i = 0; i < explanation.visitedBoxes.size(); ++i) {
+        if (explanation.visitedKinds[i] == INDEX_CELL) {
+            addTests(explanation.visitedBoxes[i], explanation.visitedTests[i]);
         }
-        addTests(explanation.visitedBoxes[i], explanation.visitedTests[i]);
     }
 }
 

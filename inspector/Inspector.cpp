@@ -230,21 +230,7 @@ bool Inspector::inUse() const {
 }
 
 void Inspector::watch(bool on) {
-    if (on == watching) {
-        return;
-    }
-    std::vector<MoveWatcher*>& watchers = session.moveWatchers;
-    if (on) {
-        watchers.push_back(this);
-    } else {
-        for (auto it = watchers.begin(); it != watchers.end(); ++it) {
-            if (*it == this) {
-                watchers.erase(it);
-                break;
-            }
-        }
-    }
-    watching = on;
+    session.setWatching(this, on);
 }
 
 void Inspector::startUpdates() {

@@ -122,7 +122,6 @@ private:
     const IndexView* overlay;
     int selection = noMover;
     const FlyingObject* selectedOwner = nullptr;
-    bool watching = false;
     bool chaseOn = false;
     bool helpOn = false;
     SbVec3f chaseDirection;

@@ -2,6 +2,8 @@
 
 #include <Inventor/events/SoKeyboardEvent.h>
 
+#include <algorithm>
+
 #include "app/Globals.h"
 #include "perfgraph/SoPerfGraph.h"
 
@@ -50,6 +52,15 @@ bool Session::handleKey(const SoEvent* event) {
         return true;
     }
     return false;
+}
+
+void Session::setWatching(MoveWatcher* watcher, bool on) {
+    const auto at = std::find(moveWatchers.begin(), moveWatchers.end(), watcher);
+    if (on && at == moveWatchers.end()) {
+        moveWatchers.push_back(watcher);
+    } else if (!on && at != moveWatchers.end()) {
+        moveWatchers.erase(at);
+    }
 }
 
 void Session::switchIndexAsked() {

@@ -62,6 +62,8 @@ struct Session {
     void* moveObserverData = nullptr;
     // Follow the movers they choose; empty unless someone watches.
     std::vector<MoveWatcher*> moveWatchers;
+    // Puts the watcher into moveWatchers once, or takes it out.
+    void setWatching(MoveWatcher* watcher, bool on);
 
     // While paused, a step moves nothing unless a single step was asked for
     // (one for each); that step integrates over the interval of the last
