@@ -24,12 +24,11 @@ void addStreetTiles(const LayoutGrid plocha, ElementGrid& grid, RecordFiling& tr
             // Three or four street neighbours: a crossing or a T-junction.
             const char* image = streetNeighbours(plocha, i, j) > 2 ? crossingImage : streetImage;
             const float x = i - 1, z = j - 1;
-            grid.place(
-                i - 1, j - 1,
-                new CubeElement(x, 0.0025f, z, 1, 0.005f, 1, SbColor(0.7f, 0.7f, 0.7f), image),
-                true);
+            CityElement* tile =
+                new CubeElement(x, 0.0025f, z, 1, 0.005f, 1, SbColor(0.7f, 0.7f, 0.7f), image);
+            grid.place(i - 1, j - 1, tile, true);
             // The tree's copies of the record share this box for the rest of the run.
-            SbBox3f* box = new SbBox3f(x, -0.005f, z, x + 1, 0, z + 1);
+            SbBox3f* box = new SbBox3f(tile->collisionBox());
             tree.insert(CollisionObject(x + 0.5f, 0.0025f, z + 0.5f, box));
         }
     }
@@ -46,11 +45,10 @@ void addBuildings(LayoutGrid plocha, const BuildingPass& pass, LayoutDraws& draw
             const float x = i - 1, z = j - 1;
             const float ex = pass.sizeI, ey = pass.height, ez = pass.sizeJ;
             const float* colour = Barvicka[colourDraw(draws)];
-            grid.place(i - 1, j - 1,
-                       new BuildingElement(x, 0, z, ex, ey, ez,
-                                           SbColor(colour[0], colour[1], colour[2]), pass.fileName),
-                       true);
-            SbBox3f* box = new SbBox3f(x, -ey, z, x + ex, 0, z + ez);
+            CityElement* building = new BuildingElement(
+                x, 0, z, ex, ey, ez, SbColor(colour[0], colour[1], colour[2]), pass.fileName);
+            grid.place(i - 1, j - 1, building, true);
+            SbBox3f* box = new SbBox3f(building->collisionBox());
             tree.insert(CollisionObject(x + ex / 2, -ey / 2, z + ez / 2, box));
         }
     }

@@ -92,6 +92,11 @@ CityElement::CityElement(float cornerX, float cornerY, float cornerZ, float exte
       color(color),
       fileName(fileName) {}
 
+SbBox3f CityElement::collisionBox() const {
+    return SbBox3f(corner[0], -extent[1], corner[2], corner[0] + extent[0], 0,
+                   corner[2] + extent[2]);
+}
+
 CityElement::~CityElement() {}
 
 SoSeparator* CityElement::build() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <Inventor/SbBox3f.h>
 #include <Inventor/SbColor.h>
 #include <Inventor/SbLinear.h>
 
@@ -18,6 +19,9 @@ public:
 
     // Returns the element's subtree, unreferenced; null for the base class.
     virtual SoSeparator* build();
+    // The box the city files for it: its footprint from corner, extent deep
+    // below the ground plane (y = -extent[1] to 0).
+    SbBox3f collisionBox() const;
 
     SbVec3f corner;
     SbVec3f extent;

@@ -69,10 +69,7 @@ void RefuserLookup::build(const SbList<CollisionObject*>& craft, const ElementGr
                 if (!element || !grid->placed[row][column]) {
                     continue;
                 }
-                // The box CityBuilder filed for the element: the same sums.
-                const SbVec3f& c = element->corner;
-                const SbVec3f& e = element->extent;
-                const SbBox3f box(c[0], -e[1], c[2], c[0] + e[0], 0, c[2] + e[2]);
+                const SbBox3f box = element->collisionBox();
                 const bool building = dynamic_cast<const BuildingElement*>(element) != nullptr;
                 cityBoxes[boundsOf(box)] = building ? REFUSER_BUILDING : REFUSER_STREET;
             }
