@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <new>
 
+#include "octree/internal/MoveHints.h"
 #include "octree/internal/OctTreeChangeCheck.h"
 #include "octree/internal/OctantMasks.h"
 
@@ -45,7 +46,8 @@ OctTree::OctTree(SbBox3f box)
       nodesPerRecord(defaultNodesPerRecord),
       root(this),
       treeNodes(1),
-      recordsFiled(0) {
+      recordsFiled(0),
+      hints(nullptr) {
     makeOctants(box, octants);
     copyRegion();
 }
@@ -63,7 +65,8 @@ OctTree::OctTree(OctTree* parent, SbBox3f box)
       nodesPerRecord(parent->nodesPerRecord),
       root(parent->root),
       treeNodes(0),
-      recordsFiled(0) {
+      recordsFiled(0),
+      hints(nullptr) {
     makeOctants(box, octants);
     copyRegion();
 }
@@ -158,6 +161,21 @@ bool OctTree::reachesRegion(const SbBox3f& box) const {
     return childBlock == nullptr || overlappedOctants(box) != 0;
 }
 
+// The sibling after the region on an axis starts at its maximum and the one
+// before ends at its minimum; boxesOverlap meets neither (half-open), at any
+// level. False on NaN.
+bool OctTree::holdsInside(const SbBox3f& box) const {
+    const float* bMin = box.getMin().getValue();
+    const float* bMax = box.getMax().getValue();
+    for (int axis = 0; axis < 3; ++axis) {
+        if (!(bMin[axis] >= regionMin[axis] && bMin[axis] < regionMax[axis] &&
+              bMax[axis] <= regionMax[axis])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Files the record in this subtree; with check, answers whether a leaf it
 // reached now holds two overlapping records.
 bool OctTree::file(const CollisionObject& record, bool check) {
@@ -246,6 +264,7 @@ void OctTree::split() {
 }
 
 OctTree::~OctTree() {
+    delete hints;
     if (childBlock != nullptr) {
         for (int k = 0; k < 8; ++k) {
             childBlock[k].~OctTree();
@@ -432,6 +451,9 @@ struct ListRoom : SbList<CollisionObject> {
 
 std::size_t OctTree::memoryBytes() const {
     std::size_t bytes = sizeof(OctTree);
+    if (hints != nullptr) {
+        bytes += sizeof(MoveHints) + hints->memoryBytes();
+    }
     const int room = ListRoom::of(objects);
     if (room > 4) {
         bytes += static_cast<std::size_t>(room) * sizeof(CollisionObject);

@@ -8,6 +8,8 @@
 
 #include "octree/CollisionObject.h"
 
+class MoveHints;
+
 // One node of the octree; the root is built over the whole region.
 class alignas(64) OctTree {
 public:
@@ -56,6 +58,10 @@ public:
     // refused move never files the tried record (OctTreeMove.cpp); a list may
     // then keep less spare room than the four calls would leave it. One walk
     // down the octants either box reaches, then work in the leaves it found.
+    // Called on the root, a craft's move (both records with the same owner)
+    // starts at the deepest node that held the craft's box inside after its
+    // last move, where both boxes still lie inside it: the walk from the root
+    // would go straight down to it.
     bool tryMove(CollisionObject from, CollisionObject to);
 
     // Nodes in this node's subtree, this node included. Visits every node.
@@ -126,6 +132,12 @@ public:
     int treeNodes;
     int recordsFiled;
 
+private:
+    // The root's hints for its movers' next moves (tryMove), made at the
+    // first; null in every other node.
+    MoveHints* hints;
+
+public:
     static constexpr std::size_t nodeAlignment = 64;
     static constexpr int defaultNodeBudget = 100000;
     static constexpr int defaultNodesPerRecord = 32;
@@ -159,6 +171,10 @@ private:
 #endif
     }
     bool reachesRegion(const SbBox3f& box) const;
+    // Whether the box lies inside this node's region, so that no descent
+    // from the root reaches any other node beside this one's ancestors: on
+    // each axis it starts in the region and ends at its maximum or before.
+    bool holdsInside(const SbBox3f& box) const;
     // Filing, one step each: file takes one of the four after it (pass the
     // record on to the children, keep it in this leaf, refuse it at maxDepth
     // with the overflow line, or split the leaf and hand everything down).
@@ -171,6 +187,7 @@ private:
     // A move, decided before anything changes (tryMove).
     struct Trial;
     void walkMove(Trial& trial, bool goneReaches, bool triedReaches);
+    void fetchAhead(const MoveHints& hints);
     void tryFiling(Trial& trial);
     bool moveByFourCalls(const CollisionObject& from, const CollisionObject& to);
     bool moveByWalks(const CollisionObject& from, const CollisionObject& to, int reachesTo);

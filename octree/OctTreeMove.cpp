@@ -1,5 +1,6 @@
 // A move decided before the tree changes: tryMove.
 #include "octree/OctTree.h"
+#include "octree/internal/MoveHints.h"
 #include "octree/internal/OctTreeChangeCheck.h"
 #include "octree/internal/OctantMasks.h"
 
@@ -21,6 +22,11 @@ struct OctTree::Trial {
     bool onlyAppends = true;
     // True where the leaves did not all fit in the room below.
     bool roomFull = false;
+    // With homes, the walk notes the deepest node it passes that holds each
+    // box inside (holdsInside): where that box's next move can start.
+    bool homes = false;
+    OctTree* goneHome = nullptr;
+    OctTree* triedHome = nullptr;
     // The leaves the filed box reaches (remove looks there, a refused move
     // files the mover again there) and those the tried record would be
     // appended to.
@@ -51,8 +57,24 @@ bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
     Trial trial(to, from.box);
     // The count insertAndCheck would see, after remove took the mover out.
     const int reachesTo = reachesRegion(*to.box);
+    OctTree** hint = nullptr;
+    if (this == root && from.owner != nullptr && from.owner == to.owner) {
+        if (hints == nullptr) {
+            hints = new MoveHints();
+        }
+        hint = &hints->hintFor(from.owner, static_cast<std::size_t>(recordsFiled));
+        trial.homes = true;
+        fetchAhead(*hints);
+    }
+    // Where the hinted node holds both boxes inside, the walk from the root
+    // would go straight down to it: start there.
+    OctTree* start = this;
+    if (hint != nullptr && *hint != nullptr && (*hint)->holdsInside(*from.box) &&
+        (*hint)->holdsInside(*to.box)) {
+        start = *hint;
+    }
     root->recordsFiled += reachesTo - 1;
-    walkMove(trial, true, true);
+    start->walkMove(trial, true, true);
     root->recordsFiled -= reachesTo - 1;
     // Where the filing would split or refuse, where the tried box is filed
     // already, or where the mover was not met (so remove would count
@@ -62,6 +84,9 @@ bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
     }
     if (trial.roomFull) {
         return trial.collides ? refile(from) : moveByWalks(from, to, reachesTo);
+    }
+    if (hint != nullptr) {
+        *hint = trial.collides ? trial.goneHome : trial.triedHome;
     }
     if (trial.collides) {
         // remove and then insert of the mover, in each leaf its box reaches:
@@ -92,6 +117,29 @@ bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
         trial.triedLeaves[n]->keep(to, false);
     }
     return false;
+}
+
+// Movers move in the same order step after step, and a move's time is that
+// of reading its node and its neighbours' boxes from memory: ask for the
+// node of the move after next now, and for the boxes in the next one's node,
+// asked for during the previous move, so that both have arrived when needed.
+void OctTree::fetchAhead(const MoveHints& hints) {
+#if defined(__GNUC__)
+    if (const OctTree* later = hints.hintAhead(2)) {
+        const char* lines = reinterpret_cast<const char*>(later);
+        __builtin_prefetch(lines);
+        __builtin_prefetch(lines + nodeAlignment);
+        __builtin_prefetch(lines + 2 * nodeAlignment);
+    }
+    if (const OctTree* next = hints.hintAhead(1)) {
+        const int count = next->objectCount < nodeCapacity ? next->objectCount : nodeCapacity;
+        for (int i = 0; i < count; ++i) {
+            __builtin_prefetch(next->objects[i].box);
+        }
+    }
+#else
+    (void)hints;
+#endif
 }
 
 // The move as decided, its leaves found by walking again: the mover's copies
@@ -150,6 +198,16 @@ bool OctTree::moveByFourCalls(const CollisionObject& from, const CollisionObject
 // Down the octants either box reaches, in ascending order, as remove and the
 // filing each walk theirs; stops where the four calls will decide.
 void OctTree::walkMove(Trial& trial, bool goneReaches, bool triedReaches) {
+    if (trial.homes) {
+        // The nodes holding a box inside lie on one path down, and the walk
+        // meets them in that order: the last one met is the deepest.
+        if (goneReaches && holdsInside(*trial.gone)) {
+            trial.goneHome = this;
+        }
+        if (triedReaches && holdsInside(*trial.record.box)) {
+            trial.triedHome = this;
+        }
+    }
     if (isInner()) {
 #if defined(BRENNOC_SSE_OCTANTS)
         // The node's planes loaded once for both boxes.

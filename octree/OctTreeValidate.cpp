@@ -127,8 +127,9 @@ struct OctTree::Validation {
             node.nodesPerRecord != root.nodesPerRecord) {
             return fail("root or growth bounds differ from the root's");
         }
-        if (&node != &root && (node.treeNodes != 0 || node.recordsFiled != 0)) {
-            return fail("a node other than the root keeps the root's counters");
+        if (&node != &root &&
+            (node.treeNodes != 0 || node.recordsFiled != 0 || node.hints != nullptr)) {
+            return fail("a node other than the root keeps the root's counters or hints");
         }
         return true;
     }

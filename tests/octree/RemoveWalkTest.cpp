@@ -10,11 +10,13 @@
 #include <algorithm>
 #include <deque>
 #include <iostream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "octree/OctTree.h"
+#include "tests/octree/OctTreeTestAccess.h"
 #include "tests/octree/TreeProbe.h"
 #include "tests/support/TreeCheck.h"
 
@@ -114,6 +116,7 @@ void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations
     BoxSource source(seed, crowd);
     std::vector<SbBox3f*> filed;
     std::vector<SbBox3f*> gone;
+    std::map<const SbBox3f*, FlyingObject*> owners;
     for (int op = 0; op < operations; ++op) {
         const int roll = source.pick(0, 99);
         std::string what;
@@ -145,8 +148,18 @@ void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations
             const int nodesBefore = pruned.treeNodes;
             bool hit = false;
             bool fullHit = false;
+            // Mostly the thing's own owner, so that the root's hint for it is
+            // often its leaf, boxes on the planes included; now and then
+            // another's, whose hint names some other leaf.
+            FlyingObject*& thingsOwner = owners[from];
+            if (thingsOwner == nullptr) {
+                thingsOwner = fakeOwner(static_cast<int>(owners.size()));
+            }
+            FlyingObject* owner =
+                source.pick(0, 3) == 0 ? fakeOwner(source.pick(0, 255)) : thingsOwner;
             printed = printedBy([&] {
-                hit = pruned.tryMove(CollisionObject(0, 0, 0, from), CollisionObject(0, 0, 0, to));
+                hit = pruned.tryMove(CollisionObject(0, 0, 0, 0, 0, 0, from, owner),
+                                     CollisionObject(0, 0, 0, 0, 0, 0, to, owner));
             });
             fullPrinted = printedBy([&] {
                 full.removeEverywhere(CollisionObject(0, 0, 0, from));
@@ -165,6 +178,7 @@ void runSequence(unsigned seed, const Bounds& bounds, bool crowd, int operations
             tally.refusedInPlace += hit && inPlace;
             tally.aheadInPlace += !hit && inPlace;
             tally.splitting += !inPlace;
+            owners[to] = thingsOwner;
             SbBox3f* stays = hit ? from : to;
             SbBox3f* leaves = hit ? to : from;
             forget(filed, leaves);
@@ -367,6 +381,44 @@ TEST(OctTreeRemoveWalk, RefusedMoveFilesBackWithTheOverflowLine) {
     EXPECT_EQ(firstBrokenInvariant(moved), "");
 }
 
+// A mover whose hint names its leaf moves onto that leaf's upper plane: a flat
+// box there lies in the next leaf, and the move must go there, as the four
+// calls file it; one that ends on the plane stays.
+TEST(OctTreeRemoveWalk, HintedMoveOntoTheLeafsUpperPlane) {
+    const SbBox3f region(0, 0, 0, 16, 16, 16);
+    OctTree moved(region);
+    OctTree byCalls(region);
+    std::deque<SbBox3f> boxes;
+    // One small box in each of four upper octants, then the mover: the root
+    // splits.
+    for (int k = 4; k < 8; ++k) {
+        const SbVec3f at(8 + 1.0f, (k & 2) ? 9.0f : 1.0f, (k & 1) ? 9.0f : 1.0f);
+        boxes.emplace_back(at, at + SbVec3f(1, 1, 1));
+    }
+    boxes.emplace_back(7.5f, 1, 1, 7.5f, 2, 2);
+    for (SbBox3f& box : boxes) {
+        moved.insert(CollisionObject(0, 0, 0, &box));
+        byCalls.insert(CollisionObject(0, 0, 0, &box));
+    }
+    ASSERT_NE(moved.children[0], nullptr);
+    FlyingObject* owner = fakeOwner(0);
+    SbBox3f* filed = &boxes.back();
+    // Flat at 7, ending on the plane at 8, flat on the plane at 8.
+    for (const SbBox3f& next :
+         {SbBox3f(7, 1, 1, 7, 2, 2), SbBox3f(7, 1, 1, 8, 2, 2), SbBox3f(8, 1, 1, 8, 2, 2)}) {
+        boxes.push_back(next);
+        SbBox3f* tried = &boxes.back();
+        const bool hit = moved.tryMove(CollisionObject(0, 0, 0, 0, 0, 0, filed, owner),
+                                       CollisionObject(0, 0, 0, 0, 0, 0, tried, owner));
+        byCalls.remove(CollisionObject(0, 0, 0, filed));
+        ASSERT_FALSE(byCalls.insertAndCheck(CollisionObject(0, 0, 0, tried)));
+        ASSERT_FALSE(hit);
+        ASSERT_EQ(firstDifference(moved, byCalls, "root/"), "") << next.getMin()[0];
+        filed = tried;
+    }
+    EXPECT_EQ(OctTreeTestAccess::hint(moved, owner), moved.children[4]);
+}
+
 // Swarm sequences: small movers released apart on a lattice, then all moved
 // in turn, step after step, as the program moves its craft, each by a seeded
 // random walk that drifts towards one corner, so that they crowd there and
@@ -379,6 +431,10 @@ struct SwarmTally {
     int crossing = 0;
     // Moves whose filing split a leaf that held another mover.
     int splittingAnother = 0;
+    // Moves after which the mover's record lay in one leaf, and those where
+    // the root's hint for its next move named that leaf.
+    int inOneLeaf = 0;
+    int hinted = 0;
 };
 
 // The leaves holding a copy of the box.
@@ -448,8 +504,10 @@ void runSwarm(unsigned seed, const Bounds& bounds, int count, int steps, SwarmTa
             });
             bool hit = false;
             bool byCallsHit = false;
+            FlyingObject* owner = fakeOwner(static_cast<int>(&w - walkers.data()));
             const std::string printed = printedBy([&] {
-                hit = moved.tryMove(CollisionObject(0, 0, 0, from), CollisionObject(0, 0, 0, to));
+                hit = moved.tryMove(CollisionObject(0, 0, 0, 0, 0, 0, from, owner),
+                                    CollisionObject(0, 0, 0, 0, 0, 0, to, owner));
             });
             const std::string byCallsPrinted = printedBy([&] {
                 byCalls.removeEverywhere(CollisionObject(0, 0, 0, from));
@@ -472,6 +530,11 @@ void runSwarm(unsigned seed, const Bounds& bounds, int count, int steps, SwarmTa
                 tally.crossing += leavesHolding(moved, to) != fromLeaves;
                 w.at = next;
                 w.current = 1 - w.current;
+            }
+            const std::vector<const OctTree*> nowIn = leavesHolding(moved, hit ? from : to);
+            if (nowIn.size() == 1) {
+                ++tally.inOneLeaf;
+                tally.hinted += OctTreeTestAccess::hint(moved, owner) == nowIn[0];
             }
             for (const OctTree* leaf : othersLeaves) {
                 if (leaf->objectCount == 0 && leaf->children[0] != nullptr) {
@@ -498,6 +561,8 @@ TEST(OctTreeRemoveWalk, SwarmMovesLeaveTheSameTree) {
         EXPECT_GT(total.splittingAnother, 10) << "budget " << bounds.nodeBudget;
         EXPECT_GT(total.refused, 200) << "budget " << bounds.nodeBudget;
         EXPECT_GT(total.moves - total.refused, 5000) << "budget " << bounds.nodeBudget;
+        // Most moves started in the leaf the mover's last one left it in.
+        EXPECT_GT(total.hinted, total.inOneLeaf * 9 / 10) << "budget " << bounds.nodeBudget;
     }
 }
 

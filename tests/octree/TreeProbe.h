@@ -77,3 +77,10 @@ inline std::string firstDifference(const OctTree& pruned, const OctTree& full,
     }
     return "";
 }
+
+// Owners for records of the tests' movers: the tree only compares owners and
+// never reads through them, so any distinct addresses name distinct movers.
+inline FlyingObject* fakeOwner(int k) {
+    static char tags[256];
+    return reinterpret_cast<FlyingObject*>(&tags[k % 256]);
+}

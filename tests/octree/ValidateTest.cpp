@@ -7,15 +7,9 @@
 #include <string>
 
 #include "octree/OctTree.h"
+#include "tests/octree/OctTreeTestAccess.h"
 #include "tests/octree/TreeProbe.h"
 
-// Reaches the node's private copies, to damage them.
-struct OctTreeTestAccess {
-    static float* centre(OctTree& node) { return node.centre; }
-    static float* regionMax(OctTree& node) { return node.regionMax; }
-    static float& unusedLane(OctTree& node) { return node.unusedLane; }
-    static OctTree*& childBlock(OctTree& node) { return node.childBlock; }
-};
 
 namespace {
 

@@ -89,6 +89,17 @@ CollisionObject recordOf(SbBox3f* box) {
     return CollisionObject(centre[0], centre[1], centre[2], box);
 }
 
+// A mover's record: a swarm mover's names its craft as the program's do.
+CollisionObject recordOf(SbBox3f* box, FlyingObject* craft) {
+    if (craft == nullptr) {
+        return recordOf(box);
+    }
+    const SbVec3f centre = box->getCenter();
+    float dx, dy, dz;
+    box->getSize(dx, dy, dz);
+    return CollisionObject(dx, dy, dz, centre[0], centre[1], centre[2], box, craft);
+}
+
 }  // namespace
 
 const std::vector<SbBox3f*>& cityBoxes(unsigned seed) {
@@ -221,7 +232,7 @@ void Movers::fileAll(CollisionIndex& index, const std::vector<SbBox3f*>& city) {
         index.insert(recordOf(box));
     }
     for (Mover& mover : movers) {
-        index.insert(recordOf(mover.filed()));
+        index.insert(recordOf(mover.filed(), mover.craft));
     }
     index.filedAll();
 }
@@ -232,7 +243,8 @@ int Movers::step(CollisionIndex& index, std::vector<bool>& outcomes) {
         const SbVec3f next = nextPosition(mover);
         SbBox3f* tried = &mover.boxes[1 - mover.current];
         tried->setBounds(next - craftHalfExtent, next + craftHalfExtent);
-        const bool collided = index.tryMove(recordOf(mover.filed()), recordOf(tried));
+        const bool collided =
+            index.tryMove(recordOf(mover.filed(), mover.craft), recordOf(tried, mover.craft));
         if (mover.craft != nullptr) {
             settle(*mover.craft, next, collided);
         }
