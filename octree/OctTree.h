@@ -66,8 +66,8 @@ public:
 
     // Nodes in this node's subtree, this node included. Visits every node.
     int nodeCount() const;
-    // Bytes held by this subtree's nodes and their record lists. Visits every
-    // node.
+    // Bytes held by this subtree's nodes and their record lists, and by the
+    // root's move hints. Visits every node.
     std::size_t memoryBytes() const;
 
     // A read-only walk: calls visit for every leaf of this subtree (a node
