@@ -72,6 +72,8 @@ bool OctTree::tryMove(CollisionObject from, CollisionObject to) {
     if (hint != nullptr && *hint != nullptr && (*hint)->holdsInside(*from.box) &&
         (*hint)->holdsInside(*to.box)) {
         start = *hint;
+        trial.goneHome = start;
+        trial.triedHome = start;
     }
     root->recordsFiled += reachesTo - 1;
     start->walkMove(trial, true, true);
@@ -199,12 +201,13 @@ bool OctTree::moveByFourCalls(const CollisionObject& from, const CollisionObject
 // filing each walk theirs; stops where the four calls will decide.
 void OctTree::walkMove(Trial& trial, bool goneReaches, bool triedReaches) {
     if (trial.homes) {
-        // The nodes holding a box inside lie on one path down, and the walk
-        // meets them in that order: the last one met is the deepest.
-        if (goneReaches && holdsInside(*trial.gone)) {
+        // The nodes holding a box inside lie on one path down, each a child
+        // of the one before, and the walk meets them in that order: only a
+        // child of the deepest found so far can be the next.
+        if (goneReaches && parent == trial.goneHome && holdsInside(*trial.gone)) {
             trial.goneHome = this;
         }
-        if (triedReaches && holdsInside(*trial.record.box)) {
+        if (triedReaches && parent == trial.triedHome && holdsInside(*trial.record.box)) {
             trial.triedHome = this;
         }
     }
